@@ -1,0 +1,24 @@
+// The face-name scan over the client's program file held in a memory stream.
+// Portable: the run passes an announcement that shows a dialog, the tests and
+// the benchmark pass their own.
+#pragma once
+
+#include "host/stream.h"
+#include <functional>
+
+namespace vorn {
+
+struct FaceNameRule {
+    const char* search;
+    const char* replacement; // as long as `search`
+};
+inline constexpr FaceNameRule SansSerifRule{"MS Sans Serif", "MS Sans Serij"};
+inline constexpr FaceNameRule ArialRule{"Arial", "Ariaj"};
+
+// One pass from the stream's offset to its end: every occurrence of
+// `rule.search` is announced (with the text found) and then overwritten in
+// place by `rule.replacement`. The stream never changes length.
+void ReplaceFaceName(TMemoryStream& stream, const FaceNameRule& rule,
+                     const std::function<void(const String& found)>& announce);
+
+} // namespace vorn

@@ -1,0 +1,24 @@
+// The texts of the error report and of the runtime-error box, portable.
+#pragma once
+
+#include "host/exceptions.h"
+#include <cstdint>
+
+namespace vorn {
+
+// "%sがﾓｼﾞｭｰﾙ %s の %p で発生しました。" + "\n" + message + ending: class name,
+// module file name, 8 upper-case hex digits of `relativeAddress`, the message,
+// and "." when the message is not empty and its last byte is not ".". The
+// result is cut to `size` - 1 bytes (1023 for the 1024-byte report buffer).
+String BuildErrorReportText(const String& format, const String& className,
+                            const String& moduleName, std::uint32_t relativeAddress,
+                            const String& message, std::size_t size = 1024);
+
+// "Runtime error     at 00000000" with `number` right-aligned ending at the
+// fourth of the five blanks and `address` as 8 upper-case hex digits.
+String BuildRuntimeErrorText(std::int32_t number, std::uint32_t address);
+
+// The part of a path behind its last backslash (trail bytes skipped).
+String FileNamePart(const String& path);
+
+} // namespace vorn

@@ -1,0 +1,24 @@
+// TIniFile: writes single entries of a profile file through
+// WritePrivateProfileStringA. Implemented in ini_file_win32.cpp.
+//
+// Contract: construction only stores the path. WriteEntry passes all four
+// texts (never null, so it never deletes anything) and raises the base
+// Exception with "%s に書き込めません" (%s = the path) when the platform
+// refuses. Destruction writes and flushes nothing.
+#pragma once
+
+#include "host/exceptions.h"
+
+namespace vorn {
+
+class TIniFile {
+  public:
+    explicit TIniFile(String profilePath) : profilePath_(std::move(profilePath)) {}
+    void WriteEntry(const String& section, const String& key, const String& value);
+    const String& ProfilePath() const { return profilePath_; }
+
+  private:
+    String profilePath_;
+};
+
+} // namespace vorn

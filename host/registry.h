@@ -1,0 +1,49 @@
+// TRegistry: one open key below HKEY_CURRENT_USER at a time, over the ANSI
+// registry API. Implemented in registry_win32.cpp.
+//
+// Ownership: the object owns its open key handle and closes it when it opens
+// another key, on CloseCurrent() and on destruction. The root is never closed.
+//
+// What fails how:
+//  - OpenExisting: false when the key cannot be opened for full or read access;
+//    the object is then unchanged (the key open before stays open). Never raises.
+//  - ReadText: "" for a missing value, size 0, or no open key. Raises
+//    ERegistryException "'%s' のﾃﾞｰﾀ型が不正です" for a non-string type and
+//    "'%s' の取得に失敗しました" when the data query fails.
+//  - HasValue: never raises; false with no open key.
+//  - ListSubkeys: empties the list first; with no open key it stays empty.
+//    Never raises: a failed enumeration step adds nothing for that index.
+//  - WriteText: raises ERegistryException "'%s' の設定に失敗しました".
+// In every message %s is the value name passed in.
+#pragma once
+
+#include "host/exceptions.h"
+#include "host/string_list.h"
+
+namespace vorn {
+
+class TRegistry {
+  public:
+    TRegistry();
+    ~TRegistry();
+    TRegistry(const TRegistry&) = delete;
+    TRegistry& operator=(const TRegistry&) = delete;
+
+    bool OpenExisting(const String& path);
+    String ReadText(const String& name);
+    bool HasValue(const String& name);
+    void ListSubkeys(TStringList& list);
+    void WriteText(const String& name, const String& text);
+    void CloseCurrent();
+
+    // Path of the open key below the root, without a leading backslash.
+    const String& ActivePath() const { return activePath_; }
+    bool HasOpenKey() const { return activeKey_ != nullptr; }
+
+  private:
+    void* activeKey_ = nullptr; // HKEY
+    void* baseRoot_;            // HKEY_CURRENT_USER
+    String activePath_;
+};
+
+} // namespace vorn

@@ -1,0 +1,109 @@
+// The byte-stream family: TStream, THandleStream, TFileStream,
+// TCustomMemoryStream, TMemoryStream.
+//
+// The memory part (stream.cpp, memory_stream.cpp) is portable; the block it
+// holds comes from memory_block.h. The file part (file_stream_win32.cpp) sits
+// on CreateFileA/ReadFile/WriteFile/SetFilePointer and also implements
+// TMemoryStream::LoadWholeFile and StoreToFile.
+//
+// Sizes, offsets and counts are signed 32-bit. What fails how:
+//  - an operation abstract in the object's class: EAbstractError "Abstract ｴﾗｰ";
+//  - TFileStream cannot open / create: EFOpenError "ﾌｧｲﾙ %s は開けません" /
+//    EFCreateError "ﾌｧｲﾙ %s を作成できません" (%s the name as passed);
+//  - ReadFully / WriteFully short: EReadError "ｽﾄﾘｰﾑからの読み込みｴﾗｰ" /
+//    EWriteError "ｽﾄﾘｰﾑへの書き込みｴﾗｰ";
+//  - no block of the asked capacity: EStreamError
+//    "ﾒﾓﾘｽﾄﾘｰﾑの拡大中にﾒﾓﾘが足りなくなりました"; the stream is left as it was.
+#pragma once
+
+#include "host/exceptions.h"
+#include <cstdint>
+
+namespace vorn {
+
+enum SeekOrigin : std::uint16_t { FromStart = 0, FromCurrent = 1, FromEnd = 2 };
+
+// File stream mode words.
+constexpr std::uint16_t ModeCreate = 0xFFFF;
+constexpr std::uint16_t ModeReadExclusive = 0x0000;
+
+class TStream {
+  public:
+    virtual ~TStream() = default;
+    // Slot 1: does nothing here.
+    virtual void ChangeSize(std::int32_t length);
+    // Slots 2 to 4: abstract here.
+    virtual std::int32_t ReadBytes(void* buffer, std::int32_t count);
+    virtual std::int32_t WriteBytes(const void* buffer, std::int32_t count);
+    virtual std::int32_t MoveTo(std::int32_t offset, std::uint16_t origin);
+
+    std::int32_t CurrentPos();
+    std::int32_t TotalLength();
+    void ReadFully(void* buffer, std::int32_t count);
+    void WriteFully(const void* buffer, std::int32_t count);
+};
+
+class THandleStream : public TStream {
+  public:
+    explicit THandleStream(std::int32_t osHandle) : osHandle_(osHandle) {}
+    void ChangeSize(std::int32_t length) override;
+    std::int32_t ReadBytes(void* buffer, std::int32_t count) override;
+    std::int32_t WriteBytes(const void* buffer, std::int32_t count) override;
+    std::int32_t MoveTo(std::int32_t offset, std::uint16_t origin) override;
+    std::int32_t OsHandle() const { return osHandle_; }
+
+  protected:
+    std::int32_t osHandle_; // negative: no handle
+};
+
+class TFileStream : public THandleStream {
+  public:
+    TFileStream(const String& fileName, std::uint16_t mode);
+    ~TFileStream() override;
+    TFileStream(const TFileStream&) = delete;
+    TFileStream& operator=(const TFileStream&) = delete;
+};
+
+class TCustomMemoryStream : public TStream {
+  public:
+    std::int32_t ReadBytes(void* buffer, std::int32_t count) override;
+    std::int32_t MoveTo(std::int32_t offset, std::uint16_t origin) override;
+    // WriteBytes stays abstract here.
+
+    void* BlockAddr() const { return blockAddr_; }
+    std::int32_t DataLength() const { return dataLength_; }
+    std::int32_t CurrentOffset() const { return currentOffset_; }
+    void AttachBlock(void* address, std::int32_t length);
+    void CopyAllTo(TStream& target);
+
+  protected:
+    void* blockAddr_ = nullptr;
+    std::int32_t dataLength_ = 0;
+    std::int32_t currentOffset_ = 0;
+};
+
+class TMemoryStream final : public TCustomMemoryStream {
+  public:
+    TMemoryStream() = default;
+    ~TMemoryStream() override;
+    TMemoryStream(const TMemoryStream&) = delete;
+    TMemoryStream& operator=(const TMemoryStream&) = delete;
+
+    void ChangeSize(std::int32_t length) override;
+    std::int32_t WriteBytes(const void* buffer, std::int32_t count) override;
+    // Slot 5: rounds `capacity` up to a multiple of 8192 (handing the rounded
+    // value back) and returns the block of that size.
+    virtual void* AdjustBlock(std::int32_t& capacity);
+
+    void ChangeCapacity(std::int32_t capacity);
+    void DropContent();
+    void FillFromStream(TStream& source);
+    void LoadWholeFile(const String& fileName);
+    void StoreToFile(const String& fileName);
+    std::int32_t BlockCapacity() const { return blockCapacity_; }
+
+  private:
+    std::int32_t blockCapacity_ = 0;
+};
+
+} // namespace vorn
