@@ -5,14 +5,15 @@
 // (raising EOutOfResources "ｳｨﾝﾄﾞｳｸﾗｽの作成でｴﾗｰが発生しました" when it
 // cannot), derives the title from the program's file name and creates the
 // never-shown window that owns every dialog. On WM_ENDSESSION with a non-zero
-// wParam the window ends the process at once through EndProcess().
+// wParam the window calls `endSession` at once (start-up passes EndProcess, so
+// the process ends with its current exit code and shows nothing).
 #pragma once
 
 #include "host/exceptions.h"
 
 namespace vorn {
 
-void CreateApplication();
+void CreateApplication(void (*endSession)());
 void DestroyApplication();
 // The hidden window (HWND), null before CreateApplication.
 void* ApplicationWindow();
