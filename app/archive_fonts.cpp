@@ -1,1 +1,57 @@
-// placeholder
+// Points every owner's message archive at the rewritten face name.
+#include "app/client_paths.h"
+#include "app/face_name.h"
+#include "app/messages.h"
+#include "app/patch_run.h"
+#include "host/dialogs.h"
+#include "host/registry.h"
+#include "host/string_list.h"
+
+namespace vorn {
+
+namespace {
+constexpr char ArchiveFontValue[] = "New Font Name";
+
+// Sets one owner's archive font; false when it could not be set.
+bool SetOwnerArchiveFont(const String& owner) {
+    TRegistry registry;
+    if (!registry.OpenExisting(client::OwnersKey)) return false;
+    try {
+        // Never created: an owner without an archive key keeps having none.
+        if (!registry.OpenExisting(owner + "\\Message Archive")) return false;
+        registry.WriteText(ArchiveFontValue, SansSerifRule.replacement);
+        registry.CloseCurrent();
+    } catch (const Exception&) {
+        return false;
+    }
+    return true;
+}
+
+bool ListOwners(TStringList& owners) {
+    TRegistry registry;
+    if (!registry.OpenExisting(client::OwnersKey)) return false;
+    registry.ListSubkeys(owners);
+    registry.CloseCurrent();
+    return true;
+}
+} // namespace
+
+void PatchRun::SetArchiveFonts() {
+    TStringList owners;
+    try {
+        if (ListOwners(owners)) {
+            for (std::int32_t i = 0; i < owners.Count(); ++i) {
+                if (SetOwnerArchiveFont(owners.Get(i))) continue;
+                Inform(msg::MsgArchiveFontNeverSet);
+                RunSucceeded = false;
+            }
+            return;
+        }
+    } catch (const Exception&) {
+        // Any failure while going through the owners counts as no account.
+    }
+    Inform(msg::MsgNoAccount);
+    RunSucceeded = false;
+}
+
+} // namespace vorn

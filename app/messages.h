@@ -6,7 +6,8 @@ namespace vorn::msg {
 inline constexpr char MsgFontInstall[] = "Korvelフォントをインストールします";
 inline constexpr char MsgFontCopyFailed[] = "Korvelフォントのコピーに失敗しました";
 inline constexpr char MsgClientNotInstalled[] = "ICQがインストールされていません";
-inline constexpr char MsgApplyLocalePatchFirst[] = "このプログラムより先に日本語化パッチをあてて下さい";
+inline constexpr char MsgApplyLocalePatchFirst[] =
+    "このプログラムより先に日本語化パッチをあてて下さい";
 inline constexpr char MsgQuitClient[] = "ICQが起動している場合はただちに終了して下さい";
 inline constexpr char MsgBackupExists[] =
     "すでにバックアップファイルが存在します。代替フォント名のみ変更しますか？";

@@ -11,7 +11,9 @@ String Replace(const String& format, const char* marker, const String& arg) {
 }
 } // namespace
 
-String FillIn(const String& format, const String& arg) { return Replace(format, "%s", arg); }
+String FillIn(const String& format, const String& arg) {
+    return Replace(format, "%s", arg);
+}
 
 String FillIn(const String& format, std::int32_t number) {
     return Replace(format, "%d", std::to_string(number));

@@ -30,7 +30,7 @@ class Exception {
     const void* raiseAddress_ = nullptr;
 };
 
-#define VORN_EXCEPTION_CLASS(Name, Base)                                                          \
+#define VORN_EXCEPTION_CLASS(Name, Base)                                                           \
     class Name : public Base {                                                                     \
       public:                                                                                      \
         using Base::Base;                                                                          \
