@@ -1,1 +1,45 @@
-// placeholder
+// Implements host/app_title.h. Portable.
+#include "host/app_title.h"
+
+namespace vorn {
+
+namespace {
+
+// Bytes a character starting at `at` occupies: a lead byte takes its trail byte
+// along, except at the very end where a cut-off path leaves it alone.
+std::size_t CharLength(const String& s, std::size_t at) {
+    return IsCp932LeadByte(static_cast<unsigned char>(s[at])) && at + 1 < s.size() ? 2 : 1;
+}
+
+void LowerAsciiLetters(String& s) {
+    for (std::size_t at = 0; at < s.size(); at += CharLength(s, at))
+        if (s[at] >= 'A' && s[at] <= 'Z') s[at] = static_cast<char>(s[at] - 'A' + 'a');
+}
+
+} // namespace
+
+bool IsCp932LeadByte(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+String TitleFromProgramPath(const String& path, void (*lowerTail)(String&)) {
+    std::size_t nameStart = 0;
+    for (std::size_t at = 0; at < path.size(); at += CharLength(path, at))
+        if (path[at] == '\\') nameStart = at + 1;
+    String name = path.substr(nameStart);
+
+    for (std::size_t at = 0; at < name.size(); at += CharLength(name, at)) {
+        if (name[at] == '.') {
+            name.resize(at);
+            break;
+        }
+    }
+    if (name.empty()) return name;
+
+    const std::size_t first = CharLength(name, 0);
+    String tail = name.substr(first);
+    (lowerTail ? lowerTail : LowerAsciiLetters)(tail);
+    return name.substr(0, first) + tail;
+}
+
+} // namespace vorn

@@ -1,7 +1,7 @@
 // The application title rule, portable: from the program's full path take
 // what follows the last backslash, cut it at the first ".", and lower every
 // character but the first. Both searches skip the trail bytes of code page
-// 932 double-byte characters, whose second byte may be 0x5C or 0x2E.
+// 932 double-byte characters, whose second byte may be 0x5C, the backslash.
 #pragma once
 
 #include "host/exceptions.h"

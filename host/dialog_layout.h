@@ -1,0 +1,152 @@
+// Where the dialogs put their windows, in dialog units of the dialog's own
+// font. Portable: dialogs_win32.cpp measures (font, text, captions, screen,
+// window frame) and places its windows by these numbers; the tests feed the
+// same functions with numbers of their own.
+//
+// Contract: pure arithmetic, nothing here fails. The one piece of state is the
+// ButtonWidthCache the caller hands in; the Win32 side keeps one for the whole
+// process, so a caption measured once keeps its width.
+#pragma once
+
+#include "host/dialogs.h"
+#include <array>
+#include <functional>
+#include <vector>
+
+namespace vorn {
+
+// number * numerator / denominator with a 64-bit product, rounded to the
+// nearest integer, halves away from zero; -1 when the denominator is 0 or the
+// result does not fit in 32 bits. The same answers as the Win32 MulDiv.
+int MulDiv(int number, int numerator, int denominator);
+
+// The 52 letters whose extent gives a font's dialog base units.
+inline constexpr char DialogUnitsSample[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+
+// A font's dialog base units in pixels: x is the average letter width, y the
+// line height. n horizontal units are n * x / 4 pixels, n vertical ones n * y / 8.
+struct DialogUnits {
+    int x = 0;
+    int y = 0;
+    int Horz(int n) const { return MulDiv(n, x, 4); }
+    int Vert(int n) const { return MulDiv(n, y, 8); }
+};
+// From the extent of DialogUnitsSample in the font.
+DialogUnits DialogUnitsFromExtent(int sampleWidth, int sampleHeight);
+
+struct LayoutRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const LayoutRect&, const LayoutRect&) = default;
+};
+
+// Measures a button caption on one line, in pixels, with the dialog's font.
+using CaptionMeasure = std::function<int(DialogButton)>;
+
+// Per button kind: its caption's width plus 8, measured the first time a
+// message dialog with that kind is laid out; 0 while not measured.
+class ButtonWidthCache {
+  public:
+    int Entry(DialogButton kind) const { return widths_[kind]; }
+    int Width(DialogButton kind, const CaptionMeasure& measure);
+
+  private:
+    std::array<int, DialogButtonCount> widths_{};
+};
+
+inline constexpr int NoButton = -1;
+// Which button Enter presses and which Escape presses (a DialogButton or NoButton).
+struct ButtonRoles {
+    int defaultButton = NoButton;
+    int cancelButton = NoButton;
+};
+ButtonRoles ChooseButtonRoles(DialogButtons buttons);
+
+inline bool KindHasIcon(DialogKind kind) {
+    return kind != DialogKind::Custom;
+}
+inline constexpr int IconSize = 32;
+// The message text wraps at half the screen width.
+inline int MessageWrapWidth(int screenWidth) {
+    return screenWidth / 2;
+}
+
+struct MessageFormInput {
+    DialogUnits units;
+    DialogButtons buttons = 0;
+    bool hasIcon = false;
+    int textWidth = 0;  // the text laid out at MessageWrapWidth: right of the rectangle
+    int textHeight = 0; // and its bottom
+    int screenWidth = 0;
+    int screenHeight = 0;
+    int frameWidth = 0; // outer size minus client size of the form window
+    int frameHeight = 0;
+};
+
+struct PlacedButton {
+    DialogButton kind;
+    LayoutRect rect; // in client coordinates
+    bool isDefault;
+    bool isCancel;
+};
+
+struct MessageFormLayout {
+    int clientWidth = 0;
+    int clientHeight = 0;
+    int outerWidth = 0;
+    int outerHeight = 0;
+    int left = 0; // of the outer window, on the screen
+    int top = 0;
+    LayoutRect icon; // meaningful only with an icon
+    LayoutRect text;
+    int buttonWidth = 0;
+    int buttonHeight = 0;
+    std::vector<PlacedButton> buttons; // left to right
+    ButtonRoles roles;
+};
+
+MessageFormLayout LayoutMessageForm(const MessageFormInput& in, ButtonWidthCache& cache,
+                                    const CaptionMeasure& measureCaption);
+
+// A one-line edit field is as high as its font plus a border of four
+// `borderHeight`s above and below (frame, client edge and inner margin).
+inline int EditHeight(int fontHeight, int borderHeight) {
+    return fontHeight + 8 * borderHeight;
+}
+
+struct InputBoxInput {
+    DialogUnits units;
+    int promptWidth = 0; // the prompt measured on one line
+    int promptHeight = 0;
+    int editHeight = 0;
+    int screenWidth = 0;
+    int screenHeight = 0;
+    int frameWidth = 0;
+    int frameHeight = 0;
+};
+
+struct InputBoxLayout {
+    int clientWidth = 0;
+    int clientHeight = 0;
+    int outerWidth = 0;
+    int outerHeight = 0;
+    int left = 0;
+    int top = 0;
+    LayoutRect prompt;
+    LayoutRect edit;
+    LayoutRect ok;
+    LayoutRect cancel;
+};
+
+InputBoxLayout LayoutInputBox(const InputBoxInput& in);
+
+// The access key of a button caption: the byte behind a single "&" ("&&"
+// stands for "&" itself, double-byte characters are skipped whole), ASCII
+// letters in upper case; 0 when the caption has none.
+char AccessKeyOf(const String& caption);
+// Whether a typed character is the caption's access key, regardless of case.
+bool IsAccessKey(const String& caption, char typed);
+
+} // namespace vorn
