@@ -1,1 +1,94 @@
-// placeholder
+// Implements host/error_report.h. Portable.
+#include "host/error_report.h"
+#include "host/app_title.h"
+
+#include <cstdio>
+
+namespace vorn {
+
+namespace {
+
+String Hex8(std::uint32_t value) {
+    char digits[9];
+    std::snprintf(digits, sizeof digits, "%08X", static_cast<unsigned>(value));
+    return digits;
+}
+
+// The format comes from our own string table; only its "%s", "%p" and "%%"
+// are read, and the arguments are copied in as they stand.
+String FillReportFormat(const String& format, const String& className, const String& moduleName,
+                        std::uint32_t relativeAddress) {
+    const String* texts[] = {&className, &moduleName};
+    std::size_t nextText = 0;
+    String out;
+    for (std::size_t at = 0; at < format.size(); ++at) {
+        const char c = format[at];
+        if (IsCp932LeadByte(static_cast<unsigned char>(c)) && at + 1 < format.size()) {
+            out += c;
+            out += format[++at];
+            continue;
+        }
+        if (c != '%' || at + 1 == format.size()) {
+            out += c;
+            continue;
+        }
+        const char kind = format[++at];
+        if (kind == 's') {
+            if (nextText < 2) out += *texts[nextText++];
+        } else if (kind == 'p') {
+            out += Hex8(relativeAddress);
+        } else if (kind == '%') {
+            out += '%';
+        } else {
+            out += '%';
+            out += kind;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+String BuildErrorReportText(const String& format, const String& className, const String& moduleName,
+                            std::uint32_t relativeAddress, const String& message,
+                            std::size_t size) {
+    String text = FillReportFormat(format, className, moduleName, relativeAddress);
+    text += '\n';
+    text += message;
+    // A byte test: trail bytes are never 0x2E, so a message ending in a
+    // double-byte character (even a full-width stop) always gets ".".
+    if (!message.empty() && message.back() != '.') text += '.';
+    const std::size_t limit = size == 0 ? 0 : size - 1;
+    if (text.size() > limit) text.resize(limit);
+    return text;
+}
+
+String BuildRuntimeErrorText(std::int32_t number, std::uint32_t address) {
+    String text = "Runtime error     at ";
+    const String digits = std::to_string(number);
+    // The number ends on the fourth of the five blanks behind "error". Up to
+    // three characters fit with a blank on each side; a longer number (never
+    // one of ours, which stay below 256) widens the gap instead of eating into
+    // "error", so every digit is shown and one blank stays before it.
+    constexpr std::size_t lastDigit = 16;
+    constexpr std::size_t gapStart = 14;
+    if (digits.size() <= 3)
+        text.replace(lastDigit + 1 - digits.size(), digits.size(), digits);
+    else
+        text.replace(gapStart, 3, digits);
+    return text + Hex8(address);
+}
+
+String FileNamePart(const String& path) {
+    std::size_t nameStart = 0;
+    for (std::size_t at = 0; at < path.size(); ++at) {
+        const auto byte = static_cast<unsigned char>(path[at]);
+        if (IsCp932LeadByte(byte) && at + 1 < path.size())
+            ++at;
+        else if (byte == '\\')
+            nameStart = at + 1;
+    }
+    return path.substr(nameStart);
+}
+
+} // namespace vorn
