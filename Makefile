@@ -17,7 +17,7 @@ native:
 	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug >/dev/null
 	cmake --build $(NATIVE) -j$(JOBS)
 
-win:
+win: native
 	cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build $(WIN) -j$(JOBS)
 
