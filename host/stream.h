@@ -18,10 +18,15 @@
 
 #include "host/exceptions.h"
 #include <cstdint>
+#include <cstring>
 
 namespace vorn {
 
 enum SeekOrigin : std::uint16_t { FromStart = 0, FromCurrent = 1, FromEnd = 2 };
+
+// The largest capacity the 8192-byte rounding can express in 32 bits; asking
+// for more raises EStreamError.
+constexpr std::int32_t MaxBlockCapacity = 2147475456;
 
 // File stream mode words.
 constexpr std::uint16_t ModeCreate = 0xFFFF;
@@ -66,7 +71,10 @@ class TFileStream : public THandleStream {
 
 class TCustomMemoryStream : public TStream {
   public:
+    // Inline below: the face-name scan reads a 64 MB file one byte per call.
     std::int32_t ReadBytes(void* buffer, std::int32_t count) override;
+    // Offsets wrap around in 32 bits as the program's arithmetic always has;
+    // nothing checks that the result lies within the data.
     std::int32_t MoveTo(std::int32_t offset, std::uint16_t origin) override;
     // WriteBytes stays abstract here.
 
@@ -105,5 +113,42 @@ class TMemoryStream final : public TCustomMemoryStream {
   private:
     std::int32_t blockCapacity_ = 0;
 };
+
+// 32-bit two's-complement addition without signed overflow.
+inline std::int32_t WrapAdd(std::int32_t a, std::int32_t b) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+
+inline std::int32_t TCustomMemoryStream::ReadBytes(void* buffer, std::int32_t count) {
+    if (currentOffset_ < 0 || count < 0) return 0;
+    std::int32_t n = dataLength_ - currentOffset_;
+    if (n <= 0) return 0;
+    if (count < n) n = count;
+    if (n == 0) return 0;
+    const char* from = static_cast<const char*>(blockAddr_) + currentOffset_;
+    if (n == 1)
+        *static_cast<char*>(buffer) = *from;
+    else
+        std::memcpy(buffer, from, static_cast<std::size_t>(n));
+    currentOffset_ += n;
+    return n;
+}
+
+inline std::int32_t TCustomMemoryStream::MoveTo(std::int32_t offset, std::uint16_t origin) {
+    switch (origin) {
+    case FromStart:
+        currentOffset_ = offset;
+        break;
+    case FromCurrent:
+        currentOffset_ = WrapAdd(currentOffset_, offset);
+        break;
+    case FromEnd:
+        currentOffset_ = WrapAdd(dataLength_, offset);
+        break;
+    default:
+        break;
+    }
+    return currentOffset_;
+}
 
 } // namespace vorn
