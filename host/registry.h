@@ -12,15 +12,34 @@
 //    "'%s' の取得に失敗しました" when the data query fails.
 //  - HasValue: never raises; false with no open key.
 //  - ListSubkeys: empties the list first; with no open key it stays empty.
-//    Never raises: a failed enumeration step adds nothing for that index.
+//    Never raises. A failed enumeration step (the key changed after it was
+//    counted, or a name longer than the buffer) adds nothing for that index:
+//    the list then holds fewer than the counted names, never a stale or
+//    truncated one. Names are read from a zeroed buffer of M + 1 bytes and
+//    never beyond it.
 //  - WriteText: raises ERegistryException "'%s' の設定に失敗しました".
 // In every message %s is the value name passed in.
 #pragma once
 
 #include "host/exceptions.h"
 #include "host/string_list.h"
+#include <functional>
 
 namespace vorn {
+
+// One RegEnumKeyExA step: fills at most `length` bytes of `buffer` with the
+// name of subkey `index` and its terminating zero, sets `length` to the name's
+// length; returns 0 on success.
+using SubkeyEnumStep =
+    std::function<long(std::uint32_t index, char* buffer, std::uint32_t& length)>;
+
+// The enumeration loop of ListSubkeys, portable so that its bounds can be
+// tested without a registry: `count` and `longest` as RegQueryInfoKeyA gave
+// them, `doubleLongest` when the system is double-byte and NT (the ANSI name
+// of a subkey may then take two bytes per counted character). Appends the
+// names of the steps that succeed, in index order. Portable (subkey_names.cpp).
+void CollectSubkeyNames(TStringList& list, std::uint32_t count, std::uint32_t longest,
+                        bool doubleLongest, const SubkeyEnumStep& step);
 
 class TRegistry {
   public:
