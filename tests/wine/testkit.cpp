@@ -1,1 +1,313 @@
-// placeholder
+// Implements tests/wine/testkit.h.
+#include "tests/wine/testkit.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace vorn::testkit {
+
+String UniqueName(const char* prefix) {
+    static unsigned serial = 0;
+    char name[96];
+    std::snprintf(name, sizeof name, "%s-%lu-%lu-%u", prefix, GetCurrentProcessId(), GetTickCount(),
+                  ++serial);
+    return name;
+}
+
+LONG DeleteKeyTree(HKEY parent, const String& name) {
+    HKEY key = nullptr;
+    LONG result = RegOpenKeyExA(parent, name.c_str(), 0, KEY_ALL_ACCESS, &key);
+    if (result != ERROR_SUCCESS) return result;
+    // Always enumerate index 0: each deletion shifts the rest down.
+    for (;;) {
+        char sub[512];
+        DWORD length = sizeof sub;
+        if (RegEnumKeyExA(key, 0, sub, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        if (DeleteKeyTree(key, String(sub, length)) != ERROR_SUCCESS) break;
+    }
+    RegCloseKey(key);
+    return RegDeleteKeyA(parent, name.c_str());
+}
+
+ScratchKey::ScratchKey() : path_("Software\\" + UniqueName("VornTest")) {
+    CreateKey("");
+}
+
+ScratchKey::~ScratchKey() {
+    const LONG result = DeleteKeyTree(HKEY_CURRENT_USER, path_);
+    if (result != ERROR_SUCCESS)
+        ADD_FAILURE() << "scratch key " << path_ << " not removed: " << result;
+}
+
+String ScratchKey::Below(const String& relative) const {
+    return relative.empty() ? path_ : path_ + "\\" + relative;
+}
+
+void ScratchKey::CreateKey(const String& relative) const {
+    HKEY key = nullptr;
+    const LONG result = RegCreateKeyExA(HKEY_CURRENT_USER, Below(relative).c_str(), 0, nullptr, 0,
+                                        KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    ASSERT_EQ(result, ERROR_SUCCESS) << "creating " << Below(relative);
+    RegCloseKey(key);
+}
+
+bool ScratchKey::KeyExists(const String& relative) const {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, Below(relative).c_str(), 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+void ScratchKey::SetValue(const String& relative, const String& name, DWORD type,
+                          const String& bytes) const {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, Below(relative).c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const LONG result =
+        RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                       static_cast<DWORD>(bytes.size()));
+    RegCloseKey(key);
+    ASSERT_EQ(result, ERROR_SUCCESS) << "setting " << name;
+}
+
+void ScratchKey::SetText(const String& relative, const String& name, const String& text) const {
+    SetValue(relative, name, REG_SZ, String(text.c_str(), text.size() + 1));
+}
+
+std::optional<ScratchKey::Value> ScratchKey::GetValue(const String& relative,
+                                                      const String& name) const {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, Below(relative).c_str(), 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    Value value{0, String()};
+    DWORD size = 0;
+    LONG result = RegQueryValueExA(key, name.c_str(), nullptr, &value.type, nullptr, &size);
+    if (result == ERROR_SUCCESS) {
+        value.bytes.resize(size);
+        result = RegQueryValueExA(key, name.c_str(), nullptr, &value.type,
+                                  reinterpret_cast<BYTE*>(value.bytes.data()), &size);
+        value.bytes.resize(size);
+    }
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS) return std::nullopt;
+    return value;
+}
+
+ScratchFolder::ScratchFolder() {
+    char temp[MAX_PATH + 1];
+    const DWORD n = GetTempPathA(sizeof temp, temp);
+    String base(temp, n);
+    if (!base.empty() && base.back() == '\\') base.pop_back();
+    path_ = base + "\\" + UniqueName("vorn");
+    if (!CreateDirectoryA(path_.c_str(), nullptr))
+        ADD_FAILURE() << "scratch folder " << path_ << " not created: " << GetLastError();
+}
+
+ScratchFolder::~ScratchFolder() {
+    RemoveTree(path_);
+    if (GetFileAttributesA(path_.c_str()) != INVALID_FILE_ATTRIBUTES)
+        ADD_FAILURE() << "scratch folder " << path_ << " not removed";
+}
+
+String ScratchFolder::File(const String& name) const {
+    return path_ + "\\" + name;
+}
+
+void RemoveTree(const String& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return;
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        DeleteFileA(path.c_str());
+        return;
+    }
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const String name = found.cFileName;
+            if (name != "." && name != "..") RemoveTree(path + "\\" + name);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+void WriteFileBytes(const String& path, const String& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << "creating " << path << ": " << GetLastError();
+    DWORD done = 0;
+    const BOOL written =
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+    CloseHandle(file);
+    ASSERT_TRUE(written && done == bytes.size()) << "writing " << path;
+}
+
+std::optional<String> ReadFileBytes(const String& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    String bytes(GetFileSize(file, nullptr), '\0');
+    DWORD done = 0;
+    const BOOL read = bytes.empty() || ReadFile(file, bytes.data(),
+                                                static_cast<DWORD>(bytes.size()), &done, nullptr);
+    CloseHandle(file);
+    if (!read || done != bytes.size()) return std::nullopt;
+    return bytes;
+}
+
+void SetReadOnly(const String& path, bool readOnly) {
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(),
+                                   readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL))
+        << path;
+}
+
+void SetLastWriteTime(const String& path, WORD year, WORD month, WORD day) {
+    SYSTEMTIME when = {};
+    when.wYear = year;
+    when.wMonth = month;
+    when.wDay = day;
+    when.wHour = 12;
+    FILETIME stamp;
+    ASSERT_TRUE(SystemTimeToFileTime(&when, &stamp));
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    const BOOL set = SetFileTime(file, nullptr, nullptr, &stamp);
+    CloseHandle(file);
+    ASSERT_TRUE(set) << "setting the time of " << path;
+}
+
+String Printable(const String& bytes) {
+    String shown;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == '\r')
+            shown += "\\r";
+        else if (byte == '\n')
+            shown += "\\n";
+        else if (byte == '\\')
+            shown += "\\\\";
+        else if (byte >= 0x20 && byte < 0x7F)
+            shown += c;
+        else {
+            char hex[5];
+            std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+            shown += hex;
+        }
+    }
+    return shown;
+}
+
+void ExpectFileBytes(const char* file, int line, const String& path, const String& expected) {
+    const std::optional<String> bytes = ReadFileBytes(path);
+    if (!bytes)
+        ADD_FAILURE_AT(file, line) << path << " cannot be read";
+    else if (*bytes != expected)
+        ADD_FAILURE_AT(file, line) << path << " holds\n  \"" << Printable(*bytes)
+                                   << "\"\nwanted\n  \"" << Printable(expected) << "\"";
+}
+
+String OwnProgram() {
+    char path[MAX_PATH + 1];
+    const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    return String(path, n);
+}
+
+namespace {
+// Built by appending: GCC 12 warns falsely on "literal" + string here.
+String Quoted(const String& text) {
+    String quoted(1, '"');
+    quoted += text;
+    quoted += '"';
+    return quoted;
+}
+
+HANDLE NamedEvent(const String& name) {
+    return CreateEventA(nullptr, TRUE, FALSE, name.c_str());
+}
+
+bool StartSelf(const String& arguments, HANDLE* process) {
+    String commandLine = Quoted(OwnProgram()) + " " + arguments;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &started))
+        return false;
+    CloseHandle(started.hThread);
+    *process = started.hProcess;
+    return true;
+}
+
+// --testkit-hold PATH READY RELEASE: opens PATH with no sharing, signals
+// READY, and keeps it open until RELEASE is signalled (at most a minute).
+int HoldFile(const char* path, const char* readyName, const char* releaseName) {
+    HANDLE file =
+        CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 2;
+    HANDLE ready = OpenEventA(EVENT_MODIFY_STATE, FALSE, readyName);
+    HANDLE release = OpenEventA(SYNCHRONIZE, FALSE, releaseName);
+    if (ready == nullptr || release == nullptr) return 3;
+    SetEvent(ready);
+    WaitForSingleObject(release, 60000);
+    CloseHandle(file);
+    return 0;
+}
+
+// --testkit-touch NAME CONTENT: creates NAME holding CONTENT.
+int Touch(const char* name, const char* content) {
+    HANDLE file =
+        CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 2;
+    DWORD done = 0;
+    WriteFile(file, content, static_cast<DWORD>(strlen(content)), &done, nullptr);
+    CloseHandle(file);
+    return 0;
+}
+} // namespace
+
+FileHeldElsewhere::FileHeldElsewhere(const String& path) {
+    const String readyName = UniqueName("VornReady");
+    const String releaseName = UniqueName("VornRelease");
+    ready_ = NamedEvent(readyName);
+    release_ = NamedEvent(releaseName);
+    if (!StartSelf("--testkit-hold " + Quoted(path) + " " + readyName + " " + releaseName,
+                   &process_)) {
+        ADD_FAILURE() << "the holding process did not start";
+        return;
+    }
+    // Ready, or the process ended because it could not open the file.
+    HANDLE either[] = {ready_, process_};
+    holding_ = WaitForMultipleObjects(2, either, FALSE, 30000) == WAIT_OBJECT_0;
+}
+
+FileHeldElsewhere::~FileHeldElsewhere() {
+    if (release_ != nullptr) SetEvent(release_);
+    if (process_ != nullptr) {
+        WaitForSingleObject(process_, 30000);
+        CloseHandle(process_);
+    }
+    if (ready_ != nullptr) CloseHandle(ready_);
+    if (release_ != nullptr) CloseHandle(release_);
+}
+
+String TouchCommand(const String& fileName, const String& content) {
+    return Quoted(OwnProgram()) + " --testkit-touch " + fileName + " " + content;
+}
+
+int RunHelperMode(int argc, char** argv) {
+    if (argc == 5 && String(argv[1]) == "--testkit-hold")
+        return HoldFile(argv[2], argv[3], argv[4]);
+    if (argc == 4 && String(argv[1]) == "--testkit-touch") return Touch(argv[2], argv[3]);
+    return -1;
+}
+
+} // namespace vorn::testkit
