@@ -1,0 +1,34 @@
+// Reads the parts of an X11 BDF 2.1 bitmap font the converter uses: the font's
+// pixel size and line metrics, and each encoded glyph's advance, box and bits.
+#pragma once
+
+#include <istream>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace fontconv {
+
+struct BdfGlyph {
+    int advance = 0; // DWIDTH x: pen movement in pixels
+    int width = 0;   // BBX: ink box size and its offset from the origin (y up)
+    int height = 0;
+    int xOffset = 0;
+    int yOffset = 0;
+    // Ink rows, top row first; each row holds `width` pixels, 1 = ink.
+    std::vector<std::vector<bool>> rows;
+};
+
+struct BdfFont {
+    std::string name; // the FONT line (an XLFD name)
+    int pixelSize = 0;
+    int ascent = 0;                 // FONT_ASCENT: pixels above the baseline
+    int descent = 0;                // FONT_DESCENT: pixels below it
+    std::map<int, BdfGlyph> glyphs; // by ENCODING; glyphs with encoding -1 are left out
+};
+
+// Throws FormatError naming the line on anything malformed or missing.
+BdfFont ReadBdf(std::istream& in);
+BdfFont ReadBdfFile(const std::string& path);
+
+} // namespace fontconv

@@ -1,0 +1,199 @@
+#include "tools/fontconv/fnt_format.h"
+
+#include <map>
+
+namespace fontconv {
+namespace {
+
+constexpr std::size_t HeaderBytesV2 = 118;
+constexpr std::size_t HeaderBytesV3 = 148;
+constexpr std::size_t SizeField = 2, FaceOffsetField = 105, BitsOffsetField = 113;
+constexpr std::uint32_t DffFixed = 0x0001, DffProportional = 0x0002, Dff1Color = 0x0010;
+
+std::size_t HeaderBytes(unsigned version) {
+    return version == FntVersion3 ? HeaderBytesV3 : HeaderBytesV2;
+}
+std::size_t EntryBytes(unsigned version) {
+    return version == FntVersion3 ? 6 : 4;
+}
+unsigned ColumnBytes(int width) {
+    return static_cast<unsigned>(width + 7) / 8;
+}
+
+// Each glyph is stored as strips 8 pixels wide, left strip first, each strip
+// top to bottom one byte per row, leftmost pixel in the high bit.
+Bytes GlyphBitmap(const Cell& cell) {
+    Bytes bits;
+    for (unsigned strip = 0; strip < ColumnBytes(cell.width); ++strip)
+        for (int y = 0; y < cell.height; ++y) {
+            std::uint8_t byte = 0;
+            for (int bit = 0; bit < 8; ++bit) {
+                const int x = static_cast<int>(strip) * 8 + bit;
+                if (x < cell.width && cell.inked(x, y)) byte |= 0x80 >> bit;
+            }
+            bits.push_back(byte);
+        }
+    return bits;
+}
+
+void WriteHeader(ByteWriter& out, const RasterFont& font, unsigned version) {
+    const bool fixed = font.pitch == Pitch::Fixed;
+    unsigned rowBytes = 0;
+    for (const Cell& cell : font.cells)
+        rowBytes += ColumnBytes(cell.width);
+    out.u16(version);
+    out.u32(0); // dfSize, patched at the end
+    out.fixedText(font.copyright, 60);
+    out.u16(0); // dfType: raster, bits in the file
+    out.u16(font.points);
+    out.u16(font.resolution);
+    out.u16(font.resolution);
+    out.u16(font.ascent);
+    out.u16(font.internalLeading);
+    out.u16(0); // dfExternalLeading
+    out.u8(0);  // dfItalic
+    out.u8(0);  // dfUnderline
+    out.u8(0);  // dfStrikeOut
+    out.u16(font.weight);
+    out.u8(font.charSet);
+    out.u16(fixed ? font.avgWidth : 0);
+    out.u16(font.pixelHeight);
+    // The low bit marks variable pitch in a font file (unlike LOGFONT's bits).
+    out.u8(static_cast<unsigned>(font.family) | (fixed ? 0 : 1));
+    out.u16(font.avgWidth);
+    out.u16(font.maxWidth);
+    out.u8(font.firstChar);
+    out.u8(font.lastChar);
+    out.u8(font.defaultChar - font.firstChar);
+    out.u8(font.breakChar - font.firstChar);
+    out.u16(rowBytes + rowBytes % 2);
+    out.u32(0); // dfDevice: no device name, a screen font
+    out.u32(0); // dfFace, patched
+    out.u32(0); // dfBitsPointer, set by the loader in memory
+    out.u32(0); // dfBitsOffset, patched
+    out.u8(0);
+    if (version == FntVersion3) {
+        out.u32((fixed ? DffFixed : DffProportional) | Dff1Color);
+        out.u16(0); // dfAspace, dfBspace, dfCspace: no extra spacing
+        out.u16(0);
+        out.u16(0);
+        out.u32(0); // dfColorPointer
+        out.zeros(16);
+    }
+}
+
+} // namespace
+
+Bytes WriteFnt(const RasterFont& font, unsigned version) {
+    if (version != FntVersion2 && version != FntVersion3)
+        throw FormatError("FNT version must be 0x200 or 0x300");
+    ByteWriter out;
+    WriteHeader(out, font, version);
+
+    const std::size_t tableAt = out.size();
+    const std::size_t entryBytes = EntryBytes(version);
+    out.zeros(font.cells.size() * entryBytes);
+    const std::size_t bitsAt = out.size();
+    out.patchU32(BitsOffsetField, static_cast<std::uint32_t>(bitsAt));
+
+    // Cells with the same picture, such as all codes that show the default
+    // char, share one bitmap.
+    std::map<std::pair<int, Bytes>, std::uint32_t> written;
+    for (std::size_t i = 0; i < font.cells.size(); ++i) {
+        const Cell& cell = font.cells[i];
+        const Bytes bits = GlyphBitmap(cell);
+        auto [place, isNew] =
+            written.try_emplace({cell.width, bits}, static_cast<std::uint32_t>(out.size()));
+        if (isNew) out.append(bits);
+        if (version == FntVersion2 && place->second > 0xFFFF)
+            throw FormatError("font too large for 16-bit offsets; use FNT version 0x300");
+        const std::size_t entry = tableAt + i * entryBytes;
+        out.patchU16(entry, cell.width);
+        if (version == FntVersion3)
+            out.patchU32(entry + 2, place->second);
+        else
+            out.patchU16(entry + 2, place->second);
+    }
+
+    out.patchU32(FaceOffsetField, static_cast<std::uint32_t>(out.size()));
+    out.text(font.faceName);
+    out.u8(0);
+    out.patchU32(SizeField, static_cast<std::uint32_t>(out.size()));
+    return out.take();
+}
+
+FntFont ParseFnt(const Bytes& data) {
+    const ByteReader in(data);
+    FntFont font;
+    font.data = data;
+    FntHeader& h = font.header;
+    h.version = in.u16(0);
+    if (h.version != FntVersion2 && h.version != FntVersion3)
+        throw FormatError("FNT version is neither 0x200 nor 0x300");
+    h.size = in.u32(2);
+    h.copyright = in.fixedText(6, 60);
+    h.type = in.u16(66);
+    h.points = in.u16(68);
+    h.vertRes = in.u16(70);
+    h.horizRes = in.u16(72);
+    h.ascent = in.u16(74);
+    h.internalLeading = in.u16(76);
+    h.externalLeading = in.u16(78);
+    h.italic = in.u8(80);
+    h.underline = in.u8(81);
+    h.strikeOut = in.u8(82);
+    h.weight = in.u16(83);
+    h.charSet = in.u8(85);
+    h.pixWidth = in.u16(86);
+    h.pixHeight = in.u16(88);
+    h.pitchAndFamily = in.u8(90);
+    h.avgWidth = in.u16(91);
+    h.maxWidth = in.u16(93);
+    h.firstChar = in.u8(95);
+    h.lastChar = in.u8(96);
+    h.defaultChar = in.u8(97);
+    h.breakChar = in.u8(98);
+    h.widthBytes = in.u16(99);
+    h.device = in.u32(101);
+    h.face = in.u32(105);
+    h.bitsOffset = in.u32(113);
+    if (h.version == FntVersion3) h.flags = in.u32(118);
+
+    if (h.size != data.size()) throw FormatError("dfSize differs from the resource size");
+    if (h.type & 1) throw FormatError("a vector font, not a raster font");
+    if (h.lastChar < h.firstChar) throw FormatError("last char before first char");
+    font.faceName = in.cString(h.face);
+
+    const std::size_t entries = h.lastChar - h.firstChar + 2;
+    for (std::size_t i = 0; i < entries; ++i) {
+        const std::size_t at = HeaderBytes(h.version) + i * EntryBytes(h.version);
+        FntGlyphEntry entry;
+        entry.width = in.u16(at);
+        entry.offset = h.version == FntVersion3 ? in.u32(at + 2) : in.u16(at + 2);
+        // Touches the last byte of the bitmap so a short file is caught here.
+        const std::size_t bytes = ColumnBytes(static_cast<int>(entry.width)) * h.pixHeight;
+        if (bytes > 0) in.u8(entry.offset + bytes - 1);
+        font.glyphs.push_back(entry);
+    }
+    return font;
+}
+
+bool FntFont::inked(unsigned code, unsigned x, unsigned y) const {
+    if (code < header.firstChar || code > header.lastChar) throw FormatError("code out of range");
+    const FntGlyphEntry& glyph = glyphs.at(code - header.firstChar);
+    if (x >= glyph.width || y >= header.pixHeight) throw FormatError("pixel outside the cell");
+    const auto byte = ByteReader(data).u8(glyph.offset + (x / 8) * header.pixHeight + y);
+    return byte & (0x80 >> (x % 8));
+}
+
+Bytes FontDirEntry(const Bytes& fnt) {
+    const FntFont font = ParseFnt(fnt);
+    ByteWriter out;
+    out.append(ByteReader(fnt).slice(0, FontDirHeaderBytes));
+    out.u8(0); // no device name
+    out.text(font.faceName);
+    out.u8(0);
+    return out.take();
+}
+
+} // namespace fontconv

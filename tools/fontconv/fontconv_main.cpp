@@ -1,0 +1,138 @@
+// fontconv: BDF bitmap fonts in, a Windows raster font file (.fon) out; or,
+// with --check, a summary of an existing .fon.
+#include "tools/fontconv/bdf_reader.h"
+#include "tools/fontconv/fnt_format.h"
+#include "tools/fontconv/font_check.h"
+#include "tools/fontconv/ne_font_file.h"
+#include "tools/fontconv/raster_font.h"
+
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace fontconv;
+
+const char* const Usage =
+    "usage: fontconv --face NAME --pitch proportional|fixed --family swiss|modern|roman|dontcare\n"
+    "                [--module NAME] [--description TEXT] [--copyright TEXT]\n"
+    "                [--fnt-version 0x200|0x300] -o OUT.fon SOURCE.bdf...\n"
+    "       fontconv --check FILE.fon\n";
+
+struct Arguments {
+    FaceOptions face;
+    std::string module, description, output, check;
+    unsigned fntVersion = FntVersion2;
+    std::vector<std::string> sources;
+};
+
+class UsageError : public std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+Arguments Parse(int argc, char** argv) {
+    Arguments args;
+    bool havePitch = false, haveFamily = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const auto value = [&]() -> std::string {
+            if (i + 1 >= argc) throw UsageError(arg + " needs a value");
+            return argv[++i];
+        };
+        if (arg == "--face")
+            args.face.faceName = value();
+        else if (arg == "--module")
+            args.module = value();
+        else if (arg == "--description")
+            args.description = value();
+        else if (arg == "--copyright")
+            args.face.copyright = value();
+        else if (arg == "-o")
+            args.output = value();
+        else if (arg == "--check")
+            args.check = value();
+        else if (arg == "--fnt-version") {
+            const std::string v = value();
+            if (v == "0x200")
+                args.fntVersion = FntVersion2;
+            else if (v == "0x300")
+                args.fntVersion = FntVersion3;
+            else
+                throw UsageError("unknown FNT version " + v);
+        } else if (arg == "--pitch") {
+            const std::string v = value();
+            if (v == "proportional")
+                args.face.pitch = Pitch::Proportional;
+            else if (v == "fixed")
+                args.face.pitch = Pitch::Fixed;
+            else
+                throw UsageError("unknown pitch " + v);
+            havePitch = true;
+        } else if (arg == "--family") {
+            const std::string v = value();
+            if (v == "swiss")
+                args.face.family = Family::Swiss;
+            else if (v == "modern")
+                args.face.family = Family::Modern;
+            else if (v == "roman")
+                args.face.family = Family::Roman;
+            else if (v == "dontcare")
+                args.face.family = Family::DontCare;
+            else
+                throw UsageError("unknown family " + v);
+            haveFamily = true;
+        } else if (!arg.empty() && arg[0] == '-') {
+            throw UsageError("unknown option " + arg);
+        } else {
+            args.sources.push_back(arg);
+        }
+    }
+    if (!args.check.empty()) return args;
+    if (args.face.faceName.empty() || args.face.faceName.size() >= 32 || !havePitch ||
+        !haveFamily || args.output.empty() || args.sources.empty())
+        throw UsageError("missing or invalid arguments");
+    if (args.module.empty()) args.module = args.face.faceName;
+    if (args.description.empty()) args.description = args.face.faceName;
+    return args;
+}
+
+Bytes ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw FormatError("cannot open " + path);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteWholeFile(const std::string& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    if (!out.flush()) throw FormatError("cannot write " + path);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        const Arguments args = Parse(argc, argv);
+        if (!args.check.empty()) {
+            std::cout << "file " << args.check << "\n"
+                      << DescribeFontFile(ReadWholeFile(args.check));
+            return 0;
+        }
+        std::vector<Bytes> fnts;
+        for (const std::string& source : args.sources)
+            fnts.push_back(
+                WriteFnt(BuildRasterFont(ReadBdfFile(source), args.face), args.fntVersion));
+        WriteWholeFile(args.output, WriteFon(args.module, args.description, fnts));
+        return 0;
+    } catch (const UsageError& e) {
+        std::cerr << "fontconv: " << e.what() << "\n" << Usage;
+        return 2;
+    } catch (const std::exception& e) {
+        std::cerr << "fontconv: " << e.what() << "\n";
+        return 1;
+    }
+}
