@@ -10,13 +10,18 @@ namespace vorn {
 // module file name, 8 upper-case hex digits of `relativeAddress`, the message,
 // and "." when the message is not empty and its last byte is not ".". The
 // result is cut to `size` - 1 bytes (1023 for the 1024-byte report buffer).
-String BuildErrorReportText(const String& format, const String& className,
-                            const String& moduleName, std::uint32_t relativeAddress,
-                            const String& message, std::size_t size = 1024);
+String BuildErrorReportText(const String& format, const String& className, const String& moduleName,
+                            std::uint32_t relativeAddress, const String& message,
+                            std::size_t size = 1024);
 
 // "Runtime error     at 00000000" with `number` right-aligned ending at the
 // fourth of the five blanks and `address` as 8 upper-case hex digits.
 String BuildRuntimeErrorText(std::int32_t number, std::uint32_t address);
+
+// The runtime error number of an exception that ends the program through the
+// runtime-error box: the processor-fault classes keep their fault's number
+// (EAccessViolation 216, EDivByZero 200, ...), every other exception is 217.
+std::int32_t RuntimeErrorNumber(const Exception& e);
 
 // The part of a path behind its last backslash (trail bytes skipped).
 String FileNamePart(const String& path);

@@ -10,6 +10,7 @@
 
 #include "host/exceptions.h"
 #include <cstdint>
+#include <span>
 
 namespace vorn {
 
@@ -19,5 +20,22 @@ namespace vorn {
 // Finalises what start-up started and calls ExitProcess with the current exit code.
 [[noreturn]] void EndProcess();
 [[noreturn]] void FatalRuntimeError(std::int32_t number, const void* address);
+
+// One piece of the host that start-up starts before the run and ends after it,
+// in reverse order. `stop` (null when there is nothing to end) is also called
+// for a component whose `start` raised, so it must cope with a partial start.
+struct StartupComponent {
+    void (*start)();
+    void (*stop)();
+};
+
+// The host's components in start order: system facts, exception support
+// (report hook and fault mapper), application window.
+std::span<const StartupComponent> HostComponents();
+
+// RunProgram with another component list: RunProgram(run) is
+// RunProgramWith(HostComponents(), run). Lets a test program make start-up
+// fail on purpose; the product itself has no way to choose another list.
+[[noreturn]] void RunProgramWith(std::span<const StartupComponent> components, void (*run)());
 
 } // namespace vorn

@@ -1,0 +1,223 @@
+// Implements host/startup.h, its top-level handler part (declared for the unit
+// in fault_handler_win32.h): processor and OS exceptions become exceptions of
+// host/exceptions.h raised at the faulting instruction.
+#include "host/fault_handler_win32.h"
+#include "host/error_report.h"
+#include "host/startup.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <exception>
+
+namespace vorn {
+
+namespace {
+
+struct Fault {
+    DWORD code = 0;
+    const void* address = nullptr;
+    ULONG_PTR access = 0; // access violation: 0 read, 1 write, 8 execute
+    ULONG_PTR target = 0; // access violation: the address that was refused
+};
+
+Fault g_fault;
+// Set while a fault is on its way to its stub; a fault before the stub runs
+// (a broken stack, say) is then taken where it happened.
+bool g_redirecting = false;
+std::exception_ptr (*g_faultMapper)(const Fault&) = nullptr;
+std::uintptr_t g_stackTop = 0;
+LPTOP_LEVEL_EXCEPTION_FILTER g_previousFilter = nullptr;
+std::terminate_handler g_previousTerminate = nullptr;
+
+String Hex8(std::uintptr_t value) {
+    char digits[9];
+    std::snprintf(digits, sizeof digits, "%08X", static_cast<unsigned>(value));
+    return digits;
+}
+
+std::int32_t RuntimeErrorNumberOfCode(DWORD code) {
+    switch (code) {
+    case EXCEPTION_INT_DIVIDE_BY_ZERO:
+    case EXCEPTION_FLT_DIVIDE_BY_ZERO:
+        return 200;
+    case EXCEPTION_ARRAY_BOUNDS_EXCEEDED:
+        return 201;
+    case EXCEPTION_STACK_OVERFLOW:
+        return 202;
+    case EXCEPTION_FLT_OVERFLOW:
+        return 205;
+    case EXCEPTION_FLT_UNDERFLOW:
+    case EXCEPTION_FLT_DENORMAL_OPERAND:
+        return 206;
+    case EXCEPTION_FLT_INEXACT_RESULT:
+    case EXCEPTION_FLT_INVALID_OPERATION:
+    case EXCEPTION_FLT_STACK_CHECK:
+        return 207;
+    case EXCEPTION_INT_OVERFLOW:
+        return 215;
+    case EXCEPTION_ACCESS_VIOLATION:
+        return 216;
+    case STATUS_CONTROL_C_EXIT:
+        return 217;
+    case EXCEPTION_PRIV_INSTRUCTION:
+        return 218;
+    default:
+        return 255;
+    }
+}
+
+bool IsFloatFault(DWORD code) {
+    return code >= EXCEPTION_FLT_DENORMAL_OPERAND && code <= EXCEPTION_FLT_UNDERFLOW;
+}
+
+template <class E> std::exception_ptr At(E e, const Fault& fault) {
+    e.SetRaiseAddress(fault.address);
+    return std::make_exception_ptr(e);
+}
+
+std::exception_ptr MapFault(const Fault& fault) {
+    switch (fault.code) {
+    case EXCEPTION_ACCESS_VIOLATION: {
+        const char* format = fault.access == 1 ? "ｱﾄﾞﾚｽ %s への書き込みでｱｸｾｽ違反が発生しました"
+                             : fault.access == 8 ? "ｱﾄﾞﾚｽ %s の実行でｱｸｾｽ違反が発生しました"
+                                                 : "ｱﾄﾞﾚｽ %s の読み込みでｱｸｾｽ違反が発生しました";
+        return At(EAccessViolation(FillIn(format, Hex8(fault.target))), fault);
+    }
+    case EXCEPTION_INT_DIVIDE_BY_ZERO:
+        return At(EDivByZero("整数を 0 で除算しました"), fault);
+    case EXCEPTION_ARRAY_BOUNDS_EXCEEDED:
+        return At(ERangeError("配列の範囲を超えました"), fault);
+    case EXCEPTION_STACK_OVERFLOW:
+        return At(EStackOverflow("ｽﾀｯｸｵｰﾊﾞｰﾌﾛｰ"), fault);
+    case EXCEPTION_INT_OVERFLOW:
+        return At(EIntOverflow("整数ｵｰﾊﾞｰﾌﾛｰ"), fault);
+    case EXCEPTION_FLT_DIVIDE_BY_ZERO:
+        return At(EZeroDivide("浮動小数点数を 0 で除算しました"), fault);
+    case EXCEPTION_FLT_OVERFLOW:
+        return At(EOverflow("浮動小数点ｵｰﾊﾞｰﾌﾛｰ"), fault);
+    case EXCEPTION_FLT_UNDERFLOW:
+    case EXCEPTION_FLT_DENORMAL_OPERAND:
+        return At(EUnderflow("浮動小数点ｱﾝﾀﾞｰﾌﾛｰ"), fault);
+    case EXCEPTION_FLT_INEXACT_RESULT:
+    case EXCEPTION_FLT_INVALID_OPERATION:
+    case EXCEPTION_FLT_STACK_CHECK:
+        return At(EInvalidOp("無効な浮動小数点演算です"), fault);
+    case EXCEPTION_PRIV_INSTRUCTION:
+        return At(EPrivilege("特権命令です"), fault);
+    case STATUS_CONTROL_C_EXIT:
+        return At(EControlC("Control+C で中断されました"), fault);
+    default:
+        return At(EExternalException(FillIn("外部例外 %s", Hex8(fault.code))), fault);
+    }
+}
+
+// Ends the program for g_fault right here, without unwinding.
+[[noreturn]] void TakeFault() {
+    if (g_faultMapper) {
+        try {
+            std::rethrow_exception(g_faultMapper(g_fault));
+        } catch (...) {
+            TakeCurrentException(g_fault.address);
+        }
+    }
+    FatalRuntimeError(RuntimeErrorNumberOfCode(g_fault.code), g_fault.address);
+}
+
+// Entered as if called from the faulting instruction, so that the unwinder
+// walks from there through the run's frames and runs their clean-ups.
+[[noreturn]] __attribute__((noinline, force_align_arg_pointer)) void RaiseFault() {
+    g_redirecting = false;
+    if (!g_faultMapper) FatalRuntimeError(RuntimeErrorNumberOfCode(g_fault.code), g_fault.address);
+    std::rethrow_exception(g_faultMapper(g_fault));
+}
+
+[[noreturn]] __attribute__((noinline, force_align_arg_pointer)) void TakeStackOverflow() {
+    g_redirecting = false;
+    TakeFault();
+}
+
+} // namespace
+
+} // namespace vorn
+
+// The handler cannot push onto the faulting stack itself (the OS keeps its
+// dispatch record just below it), so the resumed thread does: the stub pushes
+// EAX as the return address and jumps to ECX.
+extern "C" void vorn_fault_stub();
+asm(".text\n"
+    ".globl _vorn_fault_stub\n"
+    "_vorn_fault_stub:\n"
+    "    pushl %eax\n"
+    "    jmp *%ecx\n");
+
+namespace vorn {
+
+namespace {
+
+LONG WINAPI TopLevelHandler(EXCEPTION_POINTERS* pointers) {
+    const EXCEPTION_RECORD& record = *pointers->ExceptionRecord;
+    CONTEXT& context = *pointers->ContextRecord;
+    g_fault = {record.ExceptionCode, record.ExceptionAddress, 0, 0};
+    if (record.ExceptionCode == EXCEPTION_ACCESS_VIOLATION && record.NumberParameters >= 2) {
+        g_fault.access = record.ExceptionInformation[0];
+        g_fault.target = record.ExceptionInformation[1];
+    }
+    constexpr DWORD needed = CONTEXT_CONTROL | CONTEXT_INTEGER;
+    if (g_redirecting || (record.ExceptionFlags & EXCEPTION_NONCONTINUABLE) ||
+        (context.ContextFlags & needed) != needed)
+        TakeFault();
+
+    g_redirecting = true;
+    if (record.ExceptionCode == EXCEPTION_STACK_OVERFLOW) {
+        // No stack is left for unwinding: the report runs near the top.
+        context.Esp = static_cast<DWORD>(g_stackTop);
+        context.Eax = 0;
+        context.Ecx = reinterpret_cast<DWORD>(&TakeStackOverflow);
+        context.Eip = reinterpret_cast<DWORD>(&vorn_fault_stub);
+    } else if (g_fault.access == 8 || (record.ExceptionCode == EXCEPTION_ACCESS_VIOLATION &&
+                                       g_fault.target == context.Eip)) {
+        // A call to a bad address: the caller's return address is on top.
+        context.Eip = reinterpret_cast<DWORD>(&RaiseFault);
+    } else {
+        context.Eax = context.Eip;
+        context.Ecx = reinterpret_cast<DWORD>(&RaiseFault);
+        context.Eip = reinterpret_cast<DWORD>(&vorn_fault_stub);
+    }
+    if (IsFloatFault(record.ExceptionCode)) {
+        // Empty the x87 stack, drop the pending flags and mask them all, or
+        // the next floating-point instruction would fault again.
+        context.FloatSave.StatusWord = 0;
+        context.FloatSave.TagWord = 0xFFFF;
+        context.FloatSave.ControlWord |= 0x3F;
+    }
+    return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+[[noreturn]] void OnTerminate() {
+    if (std::current_exception()) TakeCurrentException(nullptr);
+    FatalRuntimeError(217, __builtin_return_address(0));
+}
+
+} // namespace
+
+void InstallTopLevelHandler(const void* stackTop) {
+    g_stackTop = (reinterpret_cast<std::uintptr_t>(stackTop) - 256) & ~std::uintptr_t{15};
+    g_previousFilter = SetUnhandledExceptionFilter(&TopLevelHandler);
+    g_previousTerminate = std::set_terminate(&OnTerminate);
+}
+
+void RemoveTopLevelHandler() {
+    SetUnhandledExceptionFilter(g_previousFilter);
+    std::set_terminate(g_previousTerminate);
+}
+
+void InstallFaultMapper() {
+    g_faultMapper = &MapFault;
+}
+
+void RemoveFaultMapper() {
+    g_faultMapper = nullptr;
+}
+
+} // namespace vorn

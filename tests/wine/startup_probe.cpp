@@ -1,0 +1,221 @@
+// A program that starts like VORN.EXE and then ends in the way its first
+// argument names, for startup_test.cpp to watch from outside:
+//   startup_probe SCENARIO MARKER-FILE
+// It writes to MARKER-FILE the relative range of its own code ("code START
+// END") and, as it goes, the clean-ups and component starts and stops it went
+// through, so that the test can check their order after the process is gone.
+#include "host/application.h"
+#include "host/dialogs.h"
+#include "host/exceptions.h"
+#include "host/startup.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+#include <vector>
+
+namespace vorn {
+namespace {
+
+String g_marker;
+
+void Note(const String& line) {
+    FILE* file = std::fopen(g_marker.c_str(), "ab");
+    if (!file) return;
+    std::fputs((line + "\n").c_str(), file);
+    std::fclose(file);
+}
+
+void NoteCodeRange() {
+    const auto base = reinterpret_cast<const unsigned char*>(GetModuleHandleA(nullptr));
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
+    for (unsigned i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section) {
+        if (std::strncmp(reinterpret_cast<const char*>(section->Name), ".text", 8) != 0) continue;
+        char line[64];
+        std::snprintf(line, sizeof line, "code %08lX %08lX", section->VirtualAddress,
+                      section->VirtualAddress + section->Misc.VirtualSize);
+        Note(line);
+    }
+}
+
+// Notes its end when unwinding passes it: a clean-up block of the run.
+struct CleanUp {
+    ~CleanUp() { Note("clean-up"); }
+};
+
+void RaiseOpenError() {
+    CleanUp cleanUp;
+    Raise(EFOpenError(FillIn("ﾌｧｲﾙ %s は開けません", "C:\\表\\ICQCore.dll")));
+}
+
+void RaisePercent() {
+    CleanUp cleanUp;
+    Raise(Exception("100%s%d%% 完了"));
+}
+
+void RaiseWithStop() {
+    CleanUp cleanUp;
+    Raise(EReadError("ｽﾄﾘｰﾑからの読み込みｴﾗｰ."));
+}
+
+void WriteThroughNull() {
+    CleanUp cleanUp;
+    int* volatile target = nullptr;
+    *target = 1;
+    Note("after the fault");
+}
+
+void CallNull() {
+    CleanUp cleanUp;
+    void (*volatile function)() = nullptr;
+    function();
+    Note("after the fault");
+}
+
+void DivideByZero() {
+    CleanUp cleanUp;
+    volatile int zero = 0;
+    volatile int result = 1 / zero;
+    (void)result;
+    Note("after the fault");
+}
+
+void PrivilegedInstruction() {
+    CleanUp cleanUp;
+    asm volatile("hlt");
+    Note("after the fault");
+}
+
+void IllegalInstruction() {
+    CleanUp cleanUp;
+    asm volatile("ud2");
+    Note("after the fault");
+}
+
+int Recurse(volatile int depth) {
+    volatile char frame[512];
+    frame[0] = static_cast<char>(depth);
+    return Recurse(depth + 1) + frame[0];
+}
+
+void OverflowStack() {
+    CleanUp cleanUp;
+    Recurse(0);
+}
+
+void FaultInLibrary() {
+    CleanUp cleanUp;
+    std::size_t (*volatile length)(const char*) = &std::strlen;
+    const char* volatile text = nullptr;
+    Note(std::to_string(length(text)));
+}
+
+void ThrowRuntimeError() {
+    CleanUp cleanUp;
+    throw std::runtime_error("not shown");
+}
+
+void ThrowInt() {
+    CleanUp cleanUp;
+    throw 42;
+}
+
+void ExhaustMemory() {
+    CleanUp cleanUp;
+    volatile std::size_t huge = ~std::size_t{0} / 2;
+    char* block = new char[huge];
+    Note("allocated");
+    delete[] block;
+}
+
+// The run's dialog stays open until the test ends the session.
+void WaitInDialog() {
+    CleanUp cleanUp;
+    AskUser("ｾｯｼｮﾝの終了を待っています", DialogKind::Warning, ButtonsOkCancel, 0);
+    Raise(Exception("the dialog returned"));
+}
+
+void NoteRunEntered() {
+    Note("run");
+}
+
+// Start-up components that note their starts and stops.
+void StartFirst() {
+    Note("start first");
+}
+void StopFirst() {
+    Note("stop first");
+}
+void StartFailing() {
+    Note("start failing");
+    Raise(EOutOfResources("ｳｨﾝﾄﾞｳｸﾗｽの作成でｴﾗｰが発生しました"));
+}
+void StopFailing() {
+    Note("stop failing");
+}
+void StartFaulting() {
+    Note("start faulting");
+    int* volatile target = nullptr;
+    *target = 1;
+}
+void StopFaulting() {
+    Note("stop faulting");
+}
+
+struct Scenario {
+    const char* name;
+    void (*run)();
+};
+
+constexpr Scenario kRuns[] = {
+    {"return", &NoteRunEntered},
+    {"open-error", &RaiseOpenError},
+    {"percent", &RaisePercent},
+    {"stop", &RaiseWithStop},
+    {"access-violation", &WriteThroughNull},
+    {"call-null", &CallNull},
+    {"divide", &DivideByZero},
+    {"privileged", &PrivilegedInstruction},
+    {"illegal", &IllegalInstruction},
+    {"stack-overflow", &OverflowStack},
+    {"library-fault", &FaultInLibrary},
+    {"runtime-error", &ThrowRuntimeError},
+    {"int", &ThrowInt},
+    {"memory", &ExhaustMemory},
+    {"end-session", &WaitInDialog},
+};
+
+// Start-up failures: the host's components with one more that fails, after
+// the exception support ("startup-fails") or before it ("startup-faults").
+[[noreturn]] void FailStartup(bool fault) {
+    const std::span<const StartupComponent> host = HostComponents();
+    static std::vector<StartupComponent> components;
+    if (fault) {
+        components = {host[0], {&StartFirst, &StopFirst}, {&StartFaulting, &StopFaulting}};
+    } else {
+        components = {host[0], host[1], {&StartFirst, &StopFirst}, {&StartFailing, &StopFailing}};
+        components.insert(components.end(), host.begin() + 2, host.end());
+    }
+    RunProgramWith(components, &NoteRunEntered);
+}
+
+} // namespace
+} // namespace vorn
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    if (__argc != 3) return 100;
+    const vorn::String scenario = __argv[1];
+    vorn::g_marker = __argv[2];
+    vorn::NoteCodeRange();
+    if (scenario == "startup-fails") vorn::FailStartup(false);
+    if (scenario == "startup-faults") vorn::FailStartup(true);
+    for (const auto& run : vorn::kRuns)
+        if (scenario == run.name) vorn::RunProgram(run.run);
+    return 101;
+}

@@ -1,0 +1,427 @@
+// Start-up, error report and exit, watched from outside: each case starts
+// startup_probe.exe with a scenario, finds the box that process shows, checks
+// its caption and text byte for byte, presses OK and checks the exit code.
+#include "host/error_report.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+namespace vorn {
+namespace {
+
+constexpr DWORD kPatienceMs = 30000;
+const String kReportCaption = "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ";
+
+String ProbeFolder() {
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    String folder = path;
+    return folder.substr(0, folder.size() - FileNamePart(folder).size());
+}
+
+String Hex8(std::uint32_t value) {
+    char digits[9];
+    std::snprintf(digits, sizeof digits, "%08X", static_cast<unsigned>(value));
+    return digits;
+}
+
+// A scratch folder in the temp folder for the probe's notes (and a copy of
+// the probe), removed with its files.
+class Scratch {
+  public:
+    Scratch() {
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        path_ = String(temp) + "vorn-startup-" + std::to_string(GetCurrentProcessId()) + "-" +
+                std::to_string(++count_);
+        CreateDirectoryA(path_.c_str(), nullptr);
+    }
+    ~Scratch() {
+        for (auto it = files_.rbegin(); it != files_.rend(); ++it) {
+            DeleteFileA(it->c_str());
+            RemoveDirectoryA(it->c_str());
+        }
+        RemoveDirectoryA(path_.c_str());
+    }
+    // A path in the folder, removed with it (a folder too, when made there).
+    String Take(const String& name) {
+        files_.push_back(path_ + "\\" + name);
+        return files_.back();
+    }
+
+  private:
+    static inline int count_ = 0;
+    String path_;
+    std::vector<String> files_;
+};
+
+std::vector<String> ReadLines(const String& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<String> lines;
+    for (String line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+struct CodeRange {
+    std::uint32_t start = 0, end = 0;
+};
+
+CodeRange ProbeCode(const std::vector<String>& notes) {
+    CodeRange range;
+    if (!notes.empty())
+        std::sscanf(notes.front().c_str(), "code %8X %8X", &range.start, &range.end);
+    return range;
+}
+
+// What a message box of another process shows.
+struct Box {
+    String caption, text;
+    bool owned = false;
+    bool stopIcon = false;
+};
+
+String WindowText(HWND window) {
+    char text[2048] = "";
+    SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+BOOL CALLBACK FindIcon(HWND child, LPARAM found) {
+    char className[32] = "";
+    GetClassNameA(child, className, sizeof className);
+    if (lstrcmpiA(className, "Static") == 0 && IsWindowVisible(child) &&
+        (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+        SendMessageA(child, STM_GETICON, 0, 0) != 0)
+        *reinterpret_cast<bool*>(found) = true;
+    return TRUE;
+}
+
+Box ReadBox(HWND box) {
+    Box read;
+    read.caption = WindowText(box);
+    read.text = WindowText(GetDlgItem(box, 0xFFFF));
+    read.owned = GetWindow(box, GW_OWNER) != nullptr;
+    EnumChildWindows(box, &FindIcon, reinterpret_cast<LPARAM>(&read.stopIcon));
+    return read;
+}
+
+struct WindowSearch {
+    DWORD process;
+    const char* className;
+    bool visibleOnly;
+    HWND found;
+};
+
+BOOL CALLBACK FindWindowOf(HWND window, LPARAM search) {
+    auto& s = *reinterpret_cast<WindowSearch*>(search);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (process == s.process && (!s.visibleOnly || IsWindowVisible(window)) &&
+        (!s.className || lstrcmpA(className, s.className) == 0)) {
+        s.found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// startup_probe.exe running one scenario; ended by force if a case leaves it.
+class Probe {
+  public:
+    Probe(const String& program, const String& scenario, const String& notes) {
+        String command = "\"" + program + "\" " + scenario + " \"" + notes + "\"";
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        started_ = CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0,
+                                  nullptr, nullptr, &startup, &process_) != 0;
+    }
+    ~Probe() {
+        if (!started_) return;
+        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
+            TerminateProcess(process_.hProcess, 99);
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+    }
+    bool Started() const { return started_; }
+
+    // A visible window of the probe of that class (any when null), or null
+    // once the probe has ended without one.
+    HWND WaitForWindow(const char* className) const {
+        for (DWORD waited = 0; waited < kPatienceMs; waited += 50) {
+            WindowSearch search{process_.dwProcessId, className, true, nullptr};
+            EnumWindows(&FindWindowOf, reinterpret_cast<LPARAM>(&search));
+            if (search.found) return search.found;
+            if (WaitForSingleObject(process_.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
+        }
+        return nullptr;
+    }
+    HWND WaitForBox() const { return WaitForWindow("#32770"); }
+
+    // The hidden application window, null when there is none (yet).
+    HWND ApplicationWindow() const {
+        WindowSearch search{process_.dwProcessId, "TApplication", false, nullptr};
+        EnumWindows(&FindWindowOf, reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+
+    bool Running() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
+
+    // The exit code, or 0xFFFFFFFF when the probe does not end in time.
+    DWORD ExitCode() const {
+        if (WaitForSingleObject(process_.hProcess, kPatienceMs) != WAIT_OBJECT_0) return 0xFFFFFFFF;
+        DWORD code = 0;
+        GetExitCodeProcess(process_.hProcess, &code);
+        return code;
+    }
+
+  private:
+    bool started_ = false;
+    PROCESS_INFORMATION process_{};
+};
+
+void PressOk(HWND box) {
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+}
+
+struct Outcome {
+    bool boxShown = false;
+    Box box;
+    bool applicationDisabled = false; // while the box was up
+    DWORD exitCode = 0;
+    std::vector<String> notes;
+};
+
+// Runs the probe through one scenario: answers at most one box with OK.
+Outcome RunScenario(const String& scenario,
+                    const String& program = ProbeFolder() + "startup_probe.exe") {
+    Scratch scratch;
+    const String notes = scratch.Take("notes.txt");
+    Outcome outcome;
+    {
+        Probe probe(program, scenario, notes);
+        EXPECT_TRUE(probe.Started()) << program;
+        if (!probe.Started()) return outcome;
+        if (HWND box = probe.WaitForBox()) {
+            outcome.boxShown = true;
+            outcome.box = ReadBox(box);
+            HWND application = probe.ApplicationWindow();
+            outcome.applicationDisabled = application && !IsWindowEnabled(application);
+            PressOk(box);
+        }
+        outcome.exitCode = probe.ExitCode();
+    }
+    outcome.notes = ReadLines(notes);
+    return outcome;
+}
+
+// The report's first line for `className` in `module` at some address, and
+// its second line `secondLine`; the address must be 8 upper-case hex digits
+// and fall inside [low, high).
+void ExpectReport(int line, const Outcome& outcome, const String& className, const String& module,
+                  const String& secondLine, std::uint32_t low, std::uint32_t high) {
+    SCOPED_TRACE(testing::Message() << "report checked at line " << line);
+    ASSERT_TRUE(outcome.boxShown);
+    EXPECT_EQ(outcome.box.caption, kReportCaption);
+    EXPECT_FALSE(outcome.box.owned) << "the report has no owner window";
+    EXPECT_TRUE(outcome.box.stopIcon) << "the report shows the stop icon";
+    EXPECT_TRUE(outcome.applicationDisabled) << "the report is task-modal";
+
+    const String head = className + "がﾓｼﾞｭｰﾙ " + module + " の ";
+    const String& text = outcome.box.text;
+    ASSERT_EQ(text.substr(0, head.size()), head) << text;
+    const String address = text.substr(head.size(), 8);
+    ASSERT_EQ(address.find_first_not_of("0123456789ABCDEF"), String::npos) << text;
+    EXPECT_EQ(text, head + address + " で発生しました。\n" + secondLine);
+    const auto value = static_cast<std::uint32_t>(std::stoul(address, nullptr, 16));
+    EXPECT_GE(value, low) << text;
+    EXPECT_LT(value, high) << text;
+    EXPECT_EQ(outcome.exitCode, 1u);
+}
+
+// The probe's report of an exception raised in its own code.
+void ExpectOwnReport(int line, const Outcome& outcome, const String& className,
+                     const String& secondLine) {
+    const CodeRange code = ProbeCode(outcome.notes);
+    ExpectReport(line, outcome, className, "startup_probe.exe", secondLine, code.start, code.end);
+}
+
+void ExpectRuntimeErrorBox(int line, const Outcome& outcome, int number) {
+    SCOPED_TRACE(testing::Message() << "runtime-error box checked at line " << line);
+    ASSERT_TRUE(outcome.boxShown);
+    EXPECT_EQ(outcome.box.caption, "Error");
+    EXPECT_FALSE(outcome.box.owned);
+    EXPECT_FALSE(outcome.box.stopIcon) << "the runtime-error box has no icon";
+    const String head = BuildRuntimeErrorText(number, 0).substr(0, 21);
+    const String& text = outcome.box.text;
+    ASSERT_EQ(text.size(), head.size() + 8) << text;
+    EXPECT_EQ(text.substr(0, head.size()), head);
+    const String address = text.substr(head.size());
+    EXPECT_EQ(address.find_first_not_of("0123456789ABCDEF"), String::npos) << text;
+    const CodeRange code = ProbeCode(outcome.notes);
+    const auto value = static_cast<std::uint32_t>(std::stoul(address, nullptr, 16));
+    EXPECT_GE(value, code.start) << "relative to the probe's module: " << text;
+    EXPECT_LT(value, code.end) << text;
+    EXPECT_EQ(outcome.exitCode, static_cast<DWORD>(number));
+}
+
+// The probe's notes behind its first line, the code range.
+std::vector<String> NotesAfterCodeRange(const std::vector<String>& notes) {
+    if (notes.empty()) return {};
+    return {notes.begin() + 1, notes.end()};
+}
+
+std::vector<String> NotesAfterCodeRange(const Outcome& outcome) {
+    return NotesAfterCodeRange(outcome.notes);
+}
+
+TEST(StartupNormalEnd, RunThatReturnsEndsWithZeroAndNoBox) {
+    const Outcome outcome = RunScenario("return");
+    EXPECT_FALSE(outcome.boxShown) << outcome.box.text;
+    EXPECT_EQ(outcome.exitCode, 0u);
+    EXPECT_EQ(NotesAfterCodeRange(outcome), std::vector<String>{"run"});
+}
+
+TEST(StartupErrorReport, RaisedExceptionsAreReportedAfterTheirCleanUp) {
+    const std::vector<String> cleanedUp{"clean-up"};
+    {
+        const Outcome outcome = RunScenario("open-error");
+        ExpectOwnReport(__LINE__, outcome, "EFOpenError", "ﾌｧｲﾙ C:\\表\\ICQCore.dll は開けません.");
+        EXPECT_EQ(NotesAfterCodeRange(outcome), cleanedUp);
+    }
+    {
+        const Outcome outcome = RunScenario("percent");
+        ExpectOwnReport(__LINE__, outcome, "Exception", "100%s%d%% 完了.");
+        EXPECT_EQ(NotesAfterCodeRange(outcome), cleanedUp);
+    }
+    {
+        const Outcome outcome = RunScenario("stop");
+        ExpectOwnReport(__LINE__, outcome, "EReadError", "ｽﾄﾘｰﾑからの読み込みｴﾗｰ.");
+    }
+}
+
+TEST(StartupErrorReport, ModuleNameIsTheProgramsFileNameBehindADoubleByteFolder) {
+    Scratch scratch;
+    const String folder = scratch.Take("表");
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    const String copy = scratch.Take("表\\表示probe.exe");
+    ASSERT_TRUE(CopyFileA((ProbeFolder() + "startup_probe.exe").c_str(), copy.c_str(), FALSE));
+    const Outcome outcome = RunScenario("open-error", copy);
+    const CodeRange code = ProbeCode(outcome.notes);
+    ExpectReport(__LINE__, outcome, "EFOpenError", "表示probe.exe",
+                 "ﾌｧｲﾙ C:\\表\\ICQCore.dll は開けません.", code.start, code.end);
+}
+
+TEST(StartupErrorReport, ObjectsOtherThanExceptionsAreReportedWithoutMessage) {
+    const CodeRange whole{0, 0x7FFFFFFF};
+    {
+        const Outcome outcome = RunScenario("runtime-error");
+        ExpectReport(__LINE__, outcome, "std::runtime_error", "startup_probe.exe", "", whole.start,
+                     whole.end);
+    }
+    {
+        const Outcome outcome = RunScenario("int");
+        ExpectReport(__LINE__, outcome, "int", "startup_probe.exe", "", whole.start, whole.end);
+        EXPECT_EQ(NotesAfterCodeRange(outcome), std::vector<String>{"clean-up"});
+    }
+    {
+        const Outcome outcome = RunScenario("memory");
+        ExpectReport(__LINE__, outcome, "EOutOfMemory", "startup_probe.exe", "ﾒﾓﾘが足りません.",
+                     whole.start, whole.end);
+        EXPECT_EQ(NotesAfterCodeRange(outcome), std::vector<String>{"clean-up"});
+    }
+}
+
+TEST(StartupFaults, ProcessorFaultsAreReportedAsTheirClasses) {
+    const std::vector<String> cleanedUp{"clean-up"};
+    {
+        const Outcome outcome = RunScenario("access-violation");
+        ExpectOwnReport(__LINE__, outcome, "EAccessViolation",
+                        "ｱﾄﾞﾚｽ 00000000 への書き込みでｱｸｾｽ違反が発生しました.");
+        EXPECT_EQ(NotesAfterCodeRange(outcome), cleanedUp);
+    }
+    {
+        const Outcome outcome = RunScenario("divide");
+        ExpectOwnReport(__LINE__, outcome, "EDivByZero", "整数を 0 で除算しました.");
+        EXPECT_EQ(NotesAfterCodeRange(outcome), cleanedUp);
+    }
+    {
+        const Outcome outcome = RunScenario("privileged");
+        ExpectOwnReport(__LINE__, outcome, "EPrivilege", "特権命令です.");
+        EXPECT_EQ(NotesAfterCodeRange(outcome), cleanedUp);
+    }
+    {
+        const Outcome outcome = RunScenario("illegal");
+        ExpectOwnReport(__LINE__, outcome, "EExternalException", "外部例外 C000001D.");
+        EXPECT_EQ(NotesAfterCodeRange(outcome), cleanedUp);
+    }
+}
+
+TEST(StartupFaults, FaultsOutsideTheProgramsCodeAreReportedToo) {
+    {
+        // Executing address 0: the address lies in no module and stays 0.
+        const Outcome outcome = RunScenario("call-null");
+        ExpectReport(__LINE__, outcome, "EAccessViolation", "startup_probe.exe",
+                     "ｱﾄﾞﾚｽ 00000000 の実行でｱｸｾｽ違反が発生しました.", 0, 1);
+        EXPECT_EQ(NotesAfterCodeRange(outcome), std::vector<String>{"clean-up"});
+    }
+    {
+        const Outcome outcome = RunScenario("library-fault");
+        ExpectReport(__LINE__, outcome, "EAccessViolation", "msvcrt.dll",
+                     "ｱﾄﾞﾚｽ 00000000 の読み込みでｱｸｾｽ違反が発生しました.", 1, 0x7FFFFFFF);
+    }
+    {
+        // No clean-up: the stack is spent.
+        const Outcome outcome = RunScenario("stack-overflow");
+        ExpectOwnReport(__LINE__, outcome, "EStackOverflow", "ｽﾀｯｸｵｰﾊﾞｰﾌﾛｰ.");
+        EXPECT_EQ(NotesAfterCodeRange(outcome), std::vector<String>{});
+    }
+}
+
+TEST(StartupFailure, ComponentFailingToStartGivesRuntimeError217) {
+    const Outcome outcome = RunScenario("startup-fails");
+    ExpectRuntimeErrorBox(__LINE__, outcome, 217);
+    EXPECT_FALSE(outcome.applicationDisabled);
+    const std::vector<String> order{"start first", "start failing", "stop failing", "stop first"};
+    EXPECT_EQ(NotesAfterCodeRange(outcome), order) << "reverse order, the failing one included";
+}
+
+TEST(StartupFailure, FaultBeforeTheReportHookGivesTheFaultsNumber) {
+    const Outcome outcome = RunScenario("startup-faults");
+    ExpectRuntimeErrorBox(__LINE__, outcome, 216);
+    const std::vector<String> order{"start first", "start faulting", "stop faulting", "stop first"};
+    EXPECT_EQ(NotesAfterCodeRange(outcome), order);
+}
+
+TEST(StartupEndSession, EndingTheSessionDuringADialogEndsWithZeroAndNothingShown) {
+    Scratch scratch;
+    const String notes = scratch.Take("notes.txt");
+    Probe probe(ProbeFolder() + "startup_probe.exe", "end-session", notes);
+    ASSERT_TRUE(probe.Started());
+    HWND dialog = probe.WaitForWindow(nullptr);
+    ASSERT_NE(dialog, nullptr) << "the run's dialog did not appear";
+    HWND application = probe.ApplicationWindow();
+    ASSERT_NE(application, nullptr);
+    EXPECT_FALSE(IsWindowVisible(application));
+
+    DWORD_PTR ignored = 0;
+    // A session that goes on (wParam 0) changes nothing.
+    SendMessageTimeoutA(application, WM_ENDSESSION, FALSE, 0, SMTO_NORMAL, 5000, &ignored);
+    EXPECT_TRUE(probe.Running());
+    EXPECT_TRUE(IsWindow(dialog));
+
+    SendMessageTimeoutA(application, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 5000, &ignored);
+    EXPECT_EQ(probe.ExitCode(), 0u);
+    EXPECT_EQ(NotesAfterCodeRange(ReadLines(notes)), std::vector<String>{})
+        << "the process ended at once, without unwinding the run";
+}
+
+} // namespace
+} // namespace vorn
