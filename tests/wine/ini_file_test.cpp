@@ -1,0 +1,120 @@
+// The profile writer on real profile files in a scratch folder: the exact
+// bytes after each write, entries kept in place, values passed unchanged,
+// and a profile that cannot be written. The prepared files hold no blank
+// lines: Wine's profile code drops them when it rewrites a file, Windows keeps
+// them, and the writer passes straight through to either.
+#include "host/ini_file.h"
+#include "tests/wine/testkit.h"
+
+namespace vorn {
+namespace {
+
+using testkit::ScratchFolder;
+
+class ProfileTest : public testing::Test {
+  protected:
+    ScratchFolder folder;
+};
+
+using ProfileWrite = ProfileTest;
+
+TEST_F(ProfileWrite, MissingFileIsCreatedWithTheSectionAndBothEntries) {
+    const String path = folder.File("win.ini");
+    TIniFile profile(path);
+    profile.WriteEntry("FontSubstitutes", "MS Sans Serij", "Korvel,128");
+    profile.WriteEntry("FontSubstitutes", "Ariaj", "Korvel,128");
+    EXPECT_FILE_BYTES(path,
+                      "[FontSubstitutes]\r\nMS Sans Serij=Korvel,128\r\nAriaj=Korvel,128\r\n");
+}
+
+TEST_F(ProfileWrite, NewSectionGoesAfterTheOthersWhichStayAsTheyWere) {
+    const String path = folder.File("win.ini");
+    testkit::WriteFileBytes(path, "[windows]\r\nload=\r\nrun=\r\n[fonts]\r\nA=a.fon\r\n");
+    TIniFile profile(path);
+    profile.WriteEntry("FontSubstitutes", "Ariaj", "Korvel,128,3");
+    EXPECT_FILE_BYTES(path, "[windows]\r\nload=\r\nrun=\r\n[fonts]\r\nA=a.fon\r\n"
+                            "[FontSubstitutes]\r\nAriaj=Korvel,128,3\r\n");
+}
+
+TEST_F(ProfileWrite, SecondKeyOfASectionKeepsTheFirst) {
+    const String path = folder.File("win.ini");
+    testkit::WriteFileBytes(path, "[FontSubstitutes]\r\nHelv=MS Sans Serif\r\n[other]\r\nx=1\r\n");
+    TIniFile profile(path);
+    profile.WriteEntry("FontSubstitutes", "MS Sans Serij", "Korvel");
+    profile.WriteEntry("FontSubstitutes", "Ariaj", "Korvel");
+    EXPECT_FILE_BYTES(path, "[FontSubstitutes]\r\nHelv=MS Sans Serif\r\nMS Sans Serij=Korvel\r\n"
+                            "Ariaj=Korvel\r\n[other]\r\nx=1\r\n");
+}
+
+TEST_F(ProfileWrite, ExistingKeyGetsTheNewValueInItsPlace) {
+    const String path = folder.File("win.ini");
+    testkit::WriteFileBytes(path, "[FontSubstitutes]\r\nHelv=MS Sans Serif\r\nAriaj=Old,0\r\n"
+                                  "Tms Rmn=Times New Roman\r\n");
+    TIniFile profile(path);
+    profile.WriteEntry("FontSubstitutes", "Ariaj", "Korvel,128,3");
+    EXPECT_FILE_BYTES(path, "[FontSubstitutes]\r\nHelv=MS Sans Serif\r\nAriaj=Korvel,128,3\r\n"
+                            "Tms Rmn=Times New Roman\r\n");
+}
+
+TEST_F(ProfileWrite, KeyMatchesWithoutRegardToLetterCase) {
+    const String path = folder.File("win.ini");
+    testkit::WriteFileBytes(path, "[FontSubstitutes]\r\nariaj=Old\r\n");
+    TIniFile profile(path);
+    profile.WriteEntry("fontsubstitutes", "ARIAJ", "Korvel");
+    const auto bytes = testkit::ReadFileBytes(path);
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(bytes->find("Old"), String::npos) << testkit::Printable(*bytes);
+    EXPECT_EQ(bytes->find("[FontSubstitutes]"), 0u) << testkit::Printable(*bytes);
+    EXPECT_NE(bytes->find("=Korvel\r\n"), String::npos) << testkit::Printable(*bytes);
+}
+
+TEST_F(ProfileWrite, EmptyValueWritesTheKeyRatherThanDeletingIt) {
+    const String path = folder.File("win.ini");
+    testkit::WriteFileBytes(path, "[FontSubstitutes]\r\nAriaj=Korvel\r\n");
+    TIniFile profile(path);
+    profile.WriteEntry("FontSubstitutes", "Ariaj", "");
+    profile.WriteEntry("FontSubstitutes", "MS Sans Serij", "");
+    EXPECT_FILE_BYTES(path, "[FontSubstitutes]\r\nAriaj=\r\nMS Sans Serij=\r\n");
+}
+
+TEST_F(ProfileWrite, DoubleByteTextsPassUnchanged) {
+    const String path = folder.File("win.ini");
+    TIniFile profile(path);
+    profile.WriteEntry("FontSubstitutes", "ＭＳ ゴシック", "ｺﾙｳﾞｪﾙ,128");
+    EXPECT_FILE_BYTES(path, "[FontSubstitutes]\r\nＭＳ ゴシック=ｺﾙｳﾞｪﾙ,128\r\n");
+}
+
+TEST_F(ProfileWrite, ConstructionAndDestructionWithoutAWriteLeaveTheFileAlone) {
+    const String path = folder.File("win.ini");
+    const String prepared = "[FontSubstitutes]\r\n Helv = MS Sans Serif \r\n;comment\r\n";
+    testkit::WriteFileBytes(path, prepared);
+    { TIniFile profile(path); }
+    { TIniFile missing(folder.File("absent.ini")); }
+    EXPECT_FILE_BYTES(path, prepared);
+    EXPECT_EQ(GetFileAttributesA(folder.File("absent.ini").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+using ProfileRefused = ProfileTest;
+
+TEST_F(ProfileRefused, ReadOnlyProfileRaisesWithThePathAndStaysUsable) {
+    const String path = folder.File("win.ini");
+    testkit::WriteFileBytes(path, "[FontSubstitutes]\r\nHelv=MS Sans Serif\r\n");
+    testkit::SetReadOnly(path, true);
+    TIniFile profile(path);
+    EXPECT_RAISE(Exception, profile.WriteEntry("FontSubstitutes", "Ariaj", "Korvel"),
+                 path + " に書き込めません");
+    EXPECT_FILE_BYTES(path, "[FontSubstitutes]\r\nHelv=MS Sans Serif\r\n");
+    testkit::SetReadOnly(path, false);
+    profile.WriteEntry("FontSubstitutes", "Ariaj", "Korvel");
+    EXPECT_FILE_BYTES(path, "[FontSubstitutes]\r\nHelv=MS Sans Serif\r\nAriaj=Korvel\r\n");
+}
+
+TEST_F(ProfileRefused, MissingFolderRaisesWithThePath) {
+    const String path = folder.File("no folder\\win.ini");
+    TIniFile profile(path);
+    EXPECT_RAISE(Exception, profile.WriteEntry("FontSubstitutes", "Ariaj", "Korvel"),
+                 path + " に書き込めません");
+}
+
+} // namespace
+} // namespace vorn
