@@ -180,7 +180,10 @@ LONG WINAPI TopLevelHandler(EXCEPTION_POINTERS* pointers) {
         // A call to a bad address: the caller's return address is on top.
         context.Eip = reinterpret_cast<DWORD>(&RaiseFault);
     } else {
-        context.Eax = context.Eip;
+        // One past the faulting instruction: the unwinder looks up the byte
+        // before a return address, and that byte must be the faulting
+        // instruction's own, not the one before it with its other stack state.
+        context.Eax = context.Eip + 1;
         context.Ecx = reinterpret_cast<DWORD>(&RaiseFault);
         context.Eip = reinterpret_cast<DWORD>(&vorn_fault_stub);
     }

@@ -6,6 +6,15 @@
 // pending clean-up runs, one error-report box names it and the exit code is 1.
 // A failure while no report hook is installed shows the runtime-error box and
 // exits with the runtime error number (217 for an exception). Never returns.
+//
+// Processor and OS faults (access violation, divide by zero, privileged or
+// illegal instruction, stack overflow, ...) are raised as the fault classes
+// of exceptions.h at the faulting instruction and end the same way; without
+// the hook the box shows the fault's own number (216, 200, ...). A stack
+// overflow skips the clean-ups: no stack is left to run them. Objects that
+// are no Exception are reported under their C++ type name ("int",
+// "std::runtime_error") with an empty message; std::bad_alloc as EOutOfMemory.
+// Both carry the run's entry as their address, having no raising point.
 #pragma once
 
 #include "host/exceptions.h"

@@ -22,6 +22,9 @@ namespace vorn {
 namespace {
 
 String g_marker;
+// Address 0, read at run time so that the compiler cannot drop the access.
+volatile std::uintptr_t g_nowhere = 0;
+char* volatile g_block = nullptr;
 
 void Note(const String& line) {
     FILE* file = std::fopen(g_marker.c_str(), "ab");
@@ -66,8 +69,7 @@ void RaiseWithStop() {
 
 void WriteThroughNull() {
     CleanUp cleanUp;
-    int* volatile target = nullptr;
-    *target = 1;
+    *reinterpret_cast<volatile int*>(g_nowhere) = 1;
     Note("after the fault");
 }
 
@@ -80,27 +82,37 @@ void CallNull() {
 
 void DivideByZero() {
     CleanUp cleanUp;
-    volatile int zero = 0;
-    volatile int result = 1 / zero;
+    volatile int zero = 0, dividend = 100;
+    volatile int result = dividend / zero;
     (void)result;
     Note("after the fault");
 }
 
+// The compiler takes no asm for a throwing instruction, so the instructions
+// sit in functions of their own and the run's frame sees a call.
+__attribute__((noinline)) void Halt() {
+    asm volatile("hlt");
+}
+__attribute__((noinline)) void Undefined() {
+    asm volatile("ud2");
+}
+
 void PrivilegedInstruction() {
     CleanUp cleanUp;
-    asm volatile("hlt");
+    Halt();
     Note("after the fault");
 }
 
 void IllegalInstruction() {
     CleanUp cleanUp;
-    asm volatile("ud2");
+    Undefined();
     Note("after the fault");
 }
 
-int Recurse(volatile int depth) {
+int Recurse(int depth) {
     volatile char frame[512];
     frame[0] = static_cast<char>(depth);
+    if (depth < 0) return 0; // never: the stack runs out first
     return Recurse(depth + 1) + frame[0];
 }
 
@@ -128,10 +140,10 @@ void ThrowInt() {
 
 void ExhaustMemory() {
     CleanUp cleanUp;
-    volatile std::size_t huge = ~std::size_t{0} / 2;
-    char* block = new char[huge];
+    volatile std::size_t huge = ~std::size_t{0} - 64;
+    g_block = new char[huge]; // kept in a volatile, so the allocation stays
     Note("allocated");
-    delete[] block;
+    delete[] g_block;
 }
 
 // The run's dialog stays open until the test ends the session.
@@ -161,8 +173,7 @@ void StopFailing() {
 }
 void StartFaulting() {
     Note("start faulting");
-    int* volatile target = nullptr;
-    *target = 1;
+    *reinterpret_cast<volatile int*>(g_nowhere) = 1;
 }
 void StopFaulting() {
     Note("stop faulting");

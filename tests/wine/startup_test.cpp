@@ -24,12 +24,6 @@ String ProbeFolder() {
     return folder.substr(0, folder.size() - FileNamePart(folder).size());
 }
 
-String Hex8(std::uint32_t value) {
-    char digits[9];
-    std::snprintf(digits, sizeof digits, "%08X", static_cast<unsigned>(value));
-    return digits;
-}
-
 // A scratch folder in the temp folder for the probe's notes (and a copy of
 // the probe), removed with its files.
 class Scratch {
