@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <exception>
 
 namespace vorn {
@@ -155,6 +156,27 @@ namespace vorn {
 
 namespace {
 
+// Empties the x87 stack, drops its pending exception flags and masks them
+// all, or the next floating-point instruction would fault again. The thread
+// resumes with the FXSAVE image when the context holds one, so both copies
+// change.
+void ClearFloatFault(CONTEXT& context) {
+    context.FloatSave.StatusWord = 0;
+    context.FloatSave.TagWord = 0xFFFF;
+    context.FloatSave.ControlWord |= 0x3F;
+    if ((context.ContextFlags & CONTEXT_EXTENDED_REGISTERS) == CONTEXT_EXTENDED_REGISTERS) {
+        // FXSAVE layout: control word, status word, abridged tag (0 = empty).
+        BYTE* image = context.ExtendedRegisters;
+        WORD control = 0;
+        std::memcpy(&control, image, sizeof control);
+        control |= 0x3F;
+        std::memcpy(image, &control, sizeof control);
+        const WORD status = 0;
+        std::memcpy(image + 2, &status, sizeof status);
+        image[4] = 0;
+    }
+}
+
 LONG WINAPI TopLevelHandler(EXCEPTION_POINTERS* pointers) {
     const EXCEPTION_RECORD& record = *pointers->ExceptionRecord;
     CONTEXT& context = *pointers->ContextRecord;
@@ -187,13 +209,7 @@ LONG WINAPI TopLevelHandler(EXCEPTION_POINTERS* pointers) {
         context.Ecx = reinterpret_cast<DWORD>(&RaiseFault);
         context.Eip = reinterpret_cast<DWORD>(&vorn_fault_stub);
     }
-    if (IsFloatFault(record.ExceptionCode)) {
-        // Empty the x87 stack, drop the pending flags and mask them all, or
-        // the next floating-point instruction would fault again.
-        context.FloatSave.StatusWord = 0;
-        context.FloatSave.TagWord = 0xFFFF;
-        context.FloatSave.ControlWord |= 0x3F;
-    }
+    if (IsFloatFault(record.ExceptionCode)) ClearFloatFault(context);
     return EXCEPTION_CONTINUE_EXECUTION;
 }
 

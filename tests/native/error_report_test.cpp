@@ -105,6 +105,28 @@ TEST(RuntimeErrorText, LongerNumbersAreShownWhole) {
     EXPECT_EQ(BuildRuntimeErrorText(2147483647, 0xA), "Runtime error 2147483647 at 0000000A");
 }
 
+TEST(RuntimeErrorNumber, FaultClassesKeepTheirFaultsNumber) {
+    EXPECT_EQ(RuntimeErrorNumber(EDivByZero("")), 200);
+    EXPECT_EQ(RuntimeErrorNumber(EZeroDivide("")), 200);
+    EXPECT_EQ(RuntimeErrorNumber(ERangeError("")), 201);
+    EXPECT_EQ(RuntimeErrorNumber(EStackOverflow("")), 202);
+    EXPECT_EQ(RuntimeErrorNumber(EOverflow("")), 205);
+    EXPECT_EQ(RuntimeErrorNumber(EUnderflow("")), 206);
+    EXPECT_EQ(RuntimeErrorNumber(EInvalidOp("")), 207);
+    EXPECT_EQ(RuntimeErrorNumber(EIntOverflow("")), 215);
+    EXPECT_EQ(RuntimeErrorNumber(EAccessViolation("")), 216);
+    EXPECT_EQ(RuntimeErrorNumber(EControlC("")), 217);
+    EXPECT_EQ(RuntimeErrorNumber(EPrivilege("")), 218);
+    EXPECT_EQ(RuntimeErrorNumber(EExternalException("")), 255);
+}
+
+TEST(RuntimeErrorNumber, EveryOtherExceptionIs217) {
+    EXPECT_EQ(RuntimeErrorNumber(Exception("")), 217);
+    EXPECT_EQ(RuntimeErrorNumber(EOutOfResources("")), 217);
+    EXPECT_EQ(RuntimeErrorNumber(EFOpenError("")), 217);
+    EXPECT_EQ(RuntimeErrorNumber(EExternal("")), 217) << "the fault base class names no fault";
+}
+
 TEST(FileNamePart, TakesWhatFollowsTheLastBackslash) {
     EXPECT_EQ(FileNamePart("C:\\Program Files\\VORN\\VORN.EXE"), "VORN.EXE");
     EXPECT_EQ(FileNamePart("VORN.EXE"), "VORN.EXE");

@@ -97,6 +97,55 @@ __attribute__((noinline)) void Undefined() {
     asm volatile("ud2");
 }
 
+__attribute__((noinline)) void OverflowTrap() {
+    asm volatile("movl $0x7FFFFFFF, %%eax\n\taddl $1, %%eax\n\tinto" ::: "eax", "cc");
+}
+__attribute__((noinline)) void BoundTrap() {
+    static const int limits[2] = {0, 1};
+    const int index = 5;
+    asm volatile("boundl %0, %1" : : "r"(index), "m"(limits));
+}
+// Unmasks the x87 zero-divide exception and divides by zero; the fault comes
+// at the next floating-point instruction.
+__attribute__((noinline)) void FloatDivideTrap() {
+    unsigned short control = 0;
+    asm volatile("fnstcw %0" : "=m"(control));
+    const unsigned short unmasked = control & ~0x0004;
+    asm volatile("fldcw %0" : : "m"(unmasked));
+    volatile double zero = 0.0, one = 1.0;
+    volatile double quotient = one / zero;
+    (void)quotient;
+    asm volatile("fwait");
+}
+
+void IntegerOverflow() {
+    CleanUp cleanUp;
+    OverflowTrap();
+    Note("after the fault");
+}
+
+void BoundsExceeded() {
+    CleanUp cleanUp;
+    BoundTrap();
+    Note("after the fault");
+}
+
+// Divides by zero again on its way out: that must no longer fault once the
+// first fault has been taken.
+struct FloatCleanUp {
+    ~FloatCleanUp() {
+        volatile double zero = 0.0, one = 1.0;
+        volatile double quotient = one / zero;
+        Note(quotient > 0 ? "clean-up" : "clean-up with a wrong quotient");
+    }
+};
+
+void FloatDivideByZero() {
+    FloatCleanUp cleanUp;
+    FloatDivideTrap();
+    Note("after the fault");
+}
+
 void PrivilegedInstruction() {
     CleanUp cleanUp;
     Halt();
@@ -193,6 +242,9 @@ constexpr Scenario kRuns[] = {
     {"call-null", &CallNull},
     {"divide", &DivideByZero},
     {"privileged", &PrivilegedInstruction},
+    {"overflow", &IntegerOverflow},
+    {"bounds", &BoundsExceeded},
+    {"float-divide", &FloatDivideByZero},
     {"illegal", &IllegalInstruction},
     {"stack-overflow", &OverflowStack},
     {"library-fault", &FaultInLibrary},

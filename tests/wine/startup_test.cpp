@@ -352,6 +352,21 @@ TEST(StartupFaults, ProcessorFaultsAreReportedAsTheirClasses) {
         EXPECT_EQ(NotesAfterCodeRange(outcome), cleanedUp);
     }
     {
+        const Outcome outcome = RunScenario("overflow");
+        ExpectOwnReport(__LINE__, outcome, "EIntOverflow", "整数ｵｰﾊﾞｰﾌﾛｰ.");
+        EXPECT_EQ(NotesAfterCodeRange(outcome), cleanedUp);
+    }
+    {
+        const Outcome outcome = RunScenario("bounds");
+        ExpectOwnReport(__LINE__, outcome, "ERangeError", "配列の範囲を超えました.");
+        EXPECT_EQ(NotesAfterCodeRange(outcome), cleanedUp);
+    }
+    {
+        const Outcome outcome = RunScenario("float-divide");
+        ExpectOwnReport(__LINE__, outcome, "EZeroDivide", "浮動小数点数を 0 で除算しました.");
+        EXPECT_EQ(NotesAfterCodeRange(outcome), cleanedUp);
+    }
+    {
         const Outcome outcome = RunScenario("illegal");
         ExpectOwnReport(__LINE__, outcome, "EExternalException", "外部例外 C000001D.");
         EXPECT_EQ(NotesAfterCodeRange(outcome), cleanedUp);
