@@ -1,12 +1,14 @@
-// The hidden application window and its title. Implemented in
-// application_win32.cpp.
+// The hidden application window, its title and the dialogs' default font.
+// Implemented in application_win32.cpp.
 //
 // Contract: CreateApplication() registers the window class "TApplication"
 // (raising EOutOfResources "ｳｨﾝﾄﾞｳｸﾗｽの作成でｴﾗｰが発生しました" when it
-// cannot), derives the title from the program's file name and creates the
-// never-shown window that owns every dialog. On WM_ENDSESSION with a non-zero
-// wParam the window calls `endSession` at once (start-up passes EndProcess, so
-// the process ends with its current exit code and shows nothing).
+// cannot), derives the title from the program's file name, creates the
+// never-shown window that owns every dialog and fixes the default font once.
+// When the window itself cannot be made it raises EWin32Error. On
+// WM_ENDSESSION with a non-zero wParam the window calls `endSession` at once
+// (start-up passes EndProcess, so the process ends with its current exit code
+// and shows nothing). DestroyApplication() destroys the window and the font.
 #pragma once
 
 #include "host/exceptions.h"
@@ -19,5 +21,13 @@ void DestroyApplication();
 void* ApplicationWindow();
 // The title, read back from the hidden window's caption (at most 255 bytes).
 String ApplicationTitle();
+// The font (HFONT) of dialogs that do not take the message-box font; null
+// before CreateApplication. Owned by the application.
+void* DefaultFont();
+
+// Raises EWin32Error for the calling thread's last error: "Win32 ｴﾗｰ。ｺｰﾄﾞ: %d."
+// with the system's text on the next line, or "Win32 API 呼び出しに失敗しました"
+// when there is no error code.
+[[noreturn]] void RaiseLastWin32Error();
 
 } // namespace vorn

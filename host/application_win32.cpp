@@ -1,1 +1,141 @@
-// placeholder
+// Implements host/application.h on Win32.
+#include "host/application.h"
+#include "host/app_title.h"
+
+#include <windows.h>
+
+namespace vorn {
+
+namespace {
+
+constexpr char kClassName[] = "TApplication";
+
+HWND g_window = nullptr;
+HFONT g_defaultFont = nullptr;
+void (*g_endSession)() = nullptr;
+
+LRESULT CALLBACK ApplicationProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    // Windows is going down while a dialog waits: nothing may be shown now.
+    if (message == WM_ENDSESSION && wParam != 0) {
+        if (g_endSession) g_endSession();
+        return 0;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+void LowerWithCharLower(String& tail) {
+    if (!tail.empty()) CharLowerBuffA(tail.data(), static_cast<DWORD>(tail.size()));
+}
+
+String ProgramTitle() {
+    char path[256] = {};
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    path[sizeof path - 1] = '\0';
+    OemToCharA(path, path);
+    return TitleFromProgramPath(path, LowerWithCharLower);
+}
+
+// Windows 4.0 and later know big icons and a movable-only system menu.
+bool IsVersion4OrLater() {
+    return LOBYTE(LOWORD(GetVersion())) > 3;
+}
+
+HFONT CreateDefaultFont() {
+    LOGFONTA font{};
+    int points = 8;
+    font.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(font.lfFaceName, "MS Sans Serif", LF_FACESIZE);
+    if (GetSystemMetrics(SM_DBCSENABLED) != 0) {
+        LOGFONTA system{};
+        GetObjectA(GetStockObject(SYSTEM_FONT), sizeof system, &system);
+        if (system.lfCharSet == SHIFTJIS_CHARSET) {
+            points = 9;
+            font.lfCharSet = SHIFTJIS_CHARSET;
+            lstrcpynA(font.lfFaceName, "ＭＳ Ｐゴシック", LF_FACESIZE);
+        } else if (system.lfCharSet == CHINESEBIG5_CHARSET) {
+            points = 9;
+            font.lfCharSet = CHINESEBIG5_CHARSET;
+            lstrcpynA(font.lfFaceName, "Times New Roman", LF_FACESIZE);
+        }
+    }
+    HDC screen = GetDC(nullptr);
+    font.lfHeight = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    return CreateFontIndirectA(&font);
+}
+
+} // namespace
+
+void CreateApplication(void (*endSession)()) {
+    g_endSession = endSession;
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA existing;
+    if (!GetClassInfoA(instance, kClassName, &existing)) {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = ApplicationProc;
+        wc.hInstance = instance;
+        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        wc.lpszClassName = kClassName;
+        if (!RegisterClassA(&wc)) Raise(EOutOfResources("ｳｨﾝﾄﾞｳｸﾗｽの作成でｴﾗｰが発生しました"));
+    }
+
+    const String title = ProgramTitle();
+    g_window =
+        CreateWindowExA(0, kClassName, title.c_str(),
+                        WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                        GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
+                        nullptr, nullptr, instance, nullptr);
+    if (!g_window) RaiseLastWin32Error();
+
+    if (IsVersion4OrLater()) {
+        if (HICON icon = LoadIconA(instance, "MAINICON"))
+            SendMessageA(g_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    }
+    HMENU menu = GetSystemMenu(g_window, FALSE);
+    DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
+    DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
+    if (IsVersion4OrLater()) DeleteMenu(menu, SC_MOVE, MF_BYCOMMAND);
+
+    if (!g_defaultFont) g_defaultFont = CreateDefaultFont();
+}
+
+void DestroyApplication() {
+    if (g_window) DestroyWindow(g_window);
+    g_window = nullptr;
+    if (g_defaultFont) DeleteObject(g_defaultFont);
+    g_defaultFont = nullptr;
+    g_endSession = nullptr;
+}
+
+void* ApplicationWindow() {
+    return g_window;
+}
+
+String ApplicationTitle() {
+    char title[256] = {};
+    if (g_window) GetWindowTextA(g_window, title, sizeof title);
+    return title;
+}
+
+void* DefaultFont() {
+    return g_defaultFont;
+}
+
+void RaiseLastWin32Error() {
+    const DWORD code = GetLastError();
+    if (code == 0) Raise(EWin32Error("Win32 API 呼び出しに失敗しました"));
+    char* text = nullptr;
+    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                   nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    String system = text ? text : "";
+    if (text) LocalFree(text);
+    // System texts end in a line break that would double the report's own.
+    while (!system.empty() &&
+           (system.back() == '\r' || system.back() == '\n' || system.back() == ' '))
+        system.pop_back();
+    Raise(EWin32Error(
+        FillIn(FillIn("Win32 ｴﾗｰ。ｺｰﾄﾞ: %d.\n%s", static_cast<std::int32_t>(code)), system)));
+}
+
+} // namespace vorn

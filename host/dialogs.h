@@ -11,27 +11,39 @@
 
 #include "host/exceptions.h"
 #include <cstdint>
+#include <memory>
 
 namespace vorn {
 
 using TModalResult = std::int32_t;
-constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4,
-                       mrIgnore = 5, mrYes = 6, mrNo = 7, mrAll = 8, mrNoToAll = 9,
-                       mrYesToAll = 10;
+constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5,
+                       mrYes = 6, mrNo = 7, mrAll = 8, mrNoToAll = 9, mrYesToAll = 10;
 
 enum class DialogKind { Warning = 0, Error = 1, Information = 2, Confirmation = 3, Custom = 4 };
 
 // Bit n stands for the button kind at position n; the position is also the
 // order of the buttons from left to right.
 enum DialogButton {
-    dbYes, dbNo, dbOK, dbCancel, dbAbort, dbRetry, dbIgnore, dbAll, dbNoToAll, dbYesToAll, dbHelp,
+    dbYes,
+    dbNo,
+    dbOK,
+    dbCancel,
+    dbAbort,
+    dbRetry,
+    dbIgnore,
+    dbAll,
+    dbNoToAll,
+    dbYesToAll,
+    dbHelp,
     DialogButtonCount
 };
 using DialogButtons = std::uint32_t;
-constexpr DialogButtons ButtonSet(DialogButton b) { return DialogButtons{1} << b; }
+constexpr DialogButtons ButtonSet(DialogButton b) {
+    return DialogButtons{1} << b;
+}
 constexpr DialogButtons ButtonsOkCancel = ButtonSet(dbOK) | ButtonSet(dbCancel); // 12
-constexpr DialogButtons ButtonsYesNo = ButtonSet(dbYes) | ButtonSet(dbNo);        // 3
-constexpr DialogButtons ButtonsOk = ButtonSet(dbOK);                              // 4
+constexpr DialogButtons ButtonsYesNo = ButtonSet(dbYes) | ButtonSet(dbNo);       // 3
+constexpr DialogButtons ButtonsOk = ButtonSet(dbOK);                             // 4
 
 TModalResult AskUser(const String& message, DialogKind kind, DialogButtons buttons,
                      std::int32_t helpContext, int left = -1, int top = -1);
@@ -42,5 +54,25 @@ String PromptForText(const String& caption, const String& prompt, const String& 
 // The input box with `value` as initial text: on OK sets `value` to the field's
 // text and returns true; otherwise leaves it and returns false.
 bool QueryText(const String& caption, const String& prompt, String& value);
+
+// A built dialog window with its controls; destroying the object destroys the
+// window. Only the Win32 side sees inside.
+class DialogForm;
+struct DialogFormDeleter {
+    void operator()(DialogForm* form) const;
+};
+using DialogFormPtr = std::unique_ptr<DialogForm, DialogFormDeleter>;
+
+// The message dialog, built, laid out and hidden; AskUser shows it.
+DialogFormPtr BuildMessageForm(const String& message, DialogKind kind, DialogButtons buttons);
+// The form's window (HWND).
+void* FormWindow(const DialogForm& form);
+// Shows the form modally and returns its result once it is set.
+TModalResult ShowModal(DialogForm& form);
+
+// The dialog base units of the font selected into `dc` (an HDC); declared in
+// dialog_layout.h.
+struct DialogUnits;
+DialogUnits MeasureDialogUnits(void* dc);
 
 } // namespace vorn
