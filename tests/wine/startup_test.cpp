@@ -2,12 +2,12 @@
 // startup_probe.exe with a scenario, finds the box that process shows, checks
 // its caption and text byte for byte, presses OK and checks the exit code.
 #include "host/error_report.h"
+#include "tests/wine/testkit.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 #include <vector>
 
@@ -17,46 +17,14 @@ namespace {
 constexpr DWORD kPatienceMs = 30000;
 const String kReportCaption = "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ";
 
-String ProbeFolder() {
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    String folder = path;
-    return folder.substr(0, folder.size() - FileNamePart(folder).size());
+String ProbeProgram() {
+    const String self = testkit::OwnProgram();
+    return self.substr(0, self.size() - FileNamePart(self).size()) + "startup_probe.exe";
 }
 
-// A scratch folder in the temp folder for the probe's notes (and a copy of
-// the probe), removed with its files.
-class Scratch {
-  public:
-    Scratch() {
-        char temp[MAX_PATH];
-        GetTempPathA(sizeof temp, temp);
-        path_ = String(temp) + "vorn-startup-" + std::to_string(GetCurrentProcessId()) + "-" +
-                std::to_string(++count_);
-        CreateDirectoryA(path_.c_str(), nullptr);
-    }
-    ~Scratch() {
-        for (auto it = files_.rbegin(); it != files_.rend(); ++it) {
-            DeleteFileA(it->c_str());
-            RemoveDirectoryA(it->c_str());
-        }
-        RemoveDirectoryA(path_.c_str());
-    }
-    // A path in the folder, removed with it (a folder too, when made there).
-    String Take(const String& name) {
-        files_.push_back(path_ + "\\" + name);
-        return files_.back();
-    }
-
-  private:
-    static inline int count_ = 0;
-    String path_;
-    std::vector<String> files_;
-};
-
 std::vector<String> ReadLines(const String& path) {
-    std::ifstream in(path, std::ios::binary);
     std::vector<String> lines;
+    std::istringstream in(testkit::ReadFileBytes(path).value_or(""));
     for (String line; std::getline(in, line);)
         lines.push_back(line);
     return lines;
@@ -190,14 +158,14 @@ struct Outcome {
     Box box;
     bool applicationDisabled = false; // while the box was up
     DWORD exitCode = 0;
-    std::vector<String> notes;
+    std::vector<String> notesAtBox; // the probe's notes while its box was up
+    std::vector<String> notes;      // and once it had ended
 };
 
 // Runs the probe through one scenario: answers at most one box with OK.
-Outcome RunScenario(const String& scenario,
-                    const String& program = ProbeFolder() + "startup_probe.exe") {
-    Scratch scratch;
-    const String notes = scratch.Take("notes.txt");
+Outcome RunScenario(const String& scenario, const String& program = ProbeProgram()) {
+    testkit::ScratchFolder scratch;
+    const String notes = scratch.File("notes.txt");
     Outcome outcome;
     {
         Probe probe(program, scenario, notes);
@@ -208,6 +176,7 @@ Outcome RunScenario(const String& scenario,
             outcome.box = ReadBox(box);
             HWND application = probe.ApplicationWindow();
             outcome.applicationDisabled = application && !IsWindowEnabled(application);
+            outcome.notesAtBox = ReadLines(notes);
             PressOk(box);
         }
         outcome.exitCode = probe.ExitCode();
@@ -238,6 +207,7 @@ void ExpectReport(int line, const Outcome& outcome, const String& className, con
     EXPECT_GE(value, low) << text;
     EXPECT_LT(value, high) << text;
     EXPECT_EQ(outcome.exitCode, 1u);
+    EXPECT_EQ(outcome.notes, outcome.notesAtBox) << "nothing of the run executes after the report";
 }
 
 // The probe's report of an exception raised in its own code.
@@ -247,13 +217,14 @@ void ExpectOwnReport(int line, const Outcome& outcome, const String& className,
     ExpectReport(line, outcome, className, "startup_probe.exe", secondLine, code.start, code.end);
 }
 
-void ExpectRuntimeErrorBox(int line, const Outcome& outcome, int number) {
+// The runtime-error box: `head` and 8 hex digits of an address in the
+// probe's code, relative to its module.
+void ExpectRuntimeErrorBox(int line, const Outcome& outcome, const String& head, int number) {
     SCOPED_TRACE(testing::Message() << "runtime-error box checked at line " << line);
     ASSERT_TRUE(outcome.boxShown);
     EXPECT_EQ(outcome.box.caption, "Error");
     EXPECT_FALSE(outcome.box.owned);
     EXPECT_FALSE(outcome.box.stopIcon) << "the runtime-error box has no icon";
-    const String head = BuildRuntimeErrorText(number, 0).substr(0, 21);
     const String& text = outcome.box.text;
     ASSERT_EQ(text.size(), head.size() + 8) << text;
     EXPECT_EQ(text.substr(0, head.size()), head);
@@ -276,6 +247,11 @@ std::vector<String> NotesAfterCodeRange(const Outcome& outcome) {
     return NotesAfterCodeRange(outcome.notes);
 }
 
+// What the probe had noted (behind the code range) when its box came up.
+std::vector<String> NotesBeforeBox(const Outcome& outcome) {
+    return NotesAfterCodeRange(outcome.notesAtBox);
+}
+
 TEST(StartupNormalEnd, RunThatReturnsEndsWithZeroAndNoBox) {
     const Outcome outcome = RunScenario("return");
     EXPECT_FALSE(outcome.boxShown) << outcome.box.text;
@@ -288,12 +264,12 @@ TEST(StartupErrorReport, RaisedExceptionsAreReportedAfterTheirCleanUp) {
     {
         const Outcome outcome = RunScenario("open-error");
         ExpectOwnReport(__LINE__, outcome, "EFOpenError", "ﾌｧｲﾙ C:\\表\\ICQCore.dll は開けません.");
-        EXPECT_EQ(NotesAfterCodeRange(outcome), cleanedUp);
+        EXPECT_EQ(NotesBeforeBox(outcome), cleanedUp);
     }
     {
         const Outcome outcome = RunScenario("percent");
         ExpectOwnReport(__LINE__, outcome, "Exception", "100%s%d%% 完了.");
-        EXPECT_EQ(NotesAfterCodeRange(outcome), cleanedUp);
+        EXPECT_EQ(NotesBeforeBox(outcome), cleanedUp);
     }
     {
         const Outcome outcome = RunScenario("stop");
@@ -302,11 +278,11 @@ TEST(StartupErrorReport, RaisedExceptionsAreReportedAfterTheirCleanUp) {
 }
 
 TEST(StartupErrorReport, ModuleNameIsTheProgramsFileNameBehindADoubleByteFolder) {
-    Scratch scratch;
-    const String folder = scratch.Take("表");
+    testkit::ScratchFolder scratch;
+    const String folder = scratch.File("表");
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-    const String copy = scratch.Take("表\\表示probe.exe");
-    ASSERT_TRUE(CopyFileA((ProbeFolder() + "startup_probe.exe").c_str(), copy.c_str(), FALSE));
+    const String copy = scratch.File("表\\表示probe.exe");
+    ASSERT_TRUE(CopyFileA(ProbeProgram().c_str(), copy.c_str(), FALSE));
     const Outcome outcome = RunScenario("open-error", copy);
     const CodeRange code = ProbeCode(outcome.notes);
     ExpectReport(__LINE__, outcome, "EFOpenError", "表示probe.exe",
@@ -323,13 +299,13 @@ TEST(StartupErrorReport, ObjectsOtherThanExceptionsAreReportedWithoutMessage) {
     {
         const Outcome outcome = RunScenario("int");
         ExpectReport(__LINE__, outcome, "int", "startup_probe.exe", "", whole.start, whole.end);
-        EXPECT_EQ(NotesAfterCodeRange(outcome), std::vector<String>{"clean-up"});
+        EXPECT_EQ(NotesBeforeBox(outcome), std::vector<String>{"clean-up"});
     }
     {
         const Outcome outcome = RunScenario("memory");
         ExpectReport(__LINE__, outcome, "EOutOfMemory", "startup_probe.exe", "ﾒﾓﾘが足りません.",
                      whole.start, whole.end);
-        EXPECT_EQ(NotesAfterCodeRange(outcome), std::vector<String>{"clean-up"});
+        EXPECT_EQ(NotesBeforeBox(outcome), std::vector<String>{"clean-up"});
     }
 }
 
@@ -339,37 +315,37 @@ TEST(StartupFaults, ProcessorFaultsAreReportedAsTheirClasses) {
         const Outcome outcome = RunScenario("access-violation");
         ExpectOwnReport(__LINE__, outcome, "EAccessViolation",
                         "ｱﾄﾞﾚｽ 00000000 への書き込みでｱｸｾｽ違反が発生しました.");
-        EXPECT_EQ(NotesAfterCodeRange(outcome), cleanedUp);
+        EXPECT_EQ(NotesBeforeBox(outcome), cleanedUp);
     }
     {
         const Outcome outcome = RunScenario("divide");
         ExpectOwnReport(__LINE__, outcome, "EDivByZero", "整数を 0 で除算しました.");
-        EXPECT_EQ(NotesAfterCodeRange(outcome), cleanedUp);
+        EXPECT_EQ(NotesBeforeBox(outcome), cleanedUp);
     }
     {
         const Outcome outcome = RunScenario("privileged");
         ExpectOwnReport(__LINE__, outcome, "EPrivilege", "特権命令です.");
-        EXPECT_EQ(NotesAfterCodeRange(outcome), cleanedUp);
+        EXPECT_EQ(NotesBeforeBox(outcome), cleanedUp);
     }
     {
         const Outcome outcome = RunScenario("overflow");
         ExpectOwnReport(__LINE__, outcome, "EIntOverflow", "整数ｵｰﾊﾞｰﾌﾛｰ.");
-        EXPECT_EQ(NotesAfterCodeRange(outcome), cleanedUp);
+        EXPECT_EQ(NotesBeforeBox(outcome), cleanedUp);
     }
     {
         const Outcome outcome = RunScenario("bounds");
         ExpectOwnReport(__LINE__, outcome, "ERangeError", "配列の範囲を超えました.");
-        EXPECT_EQ(NotesAfterCodeRange(outcome), cleanedUp);
+        EXPECT_EQ(NotesBeforeBox(outcome), cleanedUp);
     }
     {
         const Outcome outcome = RunScenario("float-divide");
         ExpectOwnReport(__LINE__, outcome, "EZeroDivide", "浮動小数点数を 0 で除算しました.");
-        EXPECT_EQ(NotesAfterCodeRange(outcome), cleanedUp);
+        EXPECT_EQ(NotesBeforeBox(outcome), cleanedUp);
     }
     {
         const Outcome outcome = RunScenario("illegal");
         ExpectOwnReport(__LINE__, outcome, "EExternalException", "外部例外 C000001D.");
-        EXPECT_EQ(NotesAfterCodeRange(outcome), cleanedUp);
+        EXPECT_EQ(NotesBeforeBox(outcome), cleanedUp);
     }
 }
 
@@ -379,7 +355,7 @@ TEST(StartupFaults, FaultsOutsideTheProgramsCodeAreReportedToo) {
         const Outcome outcome = RunScenario("call-null");
         ExpectReport(__LINE__, outcome, "EAccessViolation", "startup_probe.exe",
                      "ｱﾄﾞﾚｽ 00000000 の実行でｱｸｾｽ違反が発生しました.", 0, 1);
-        EXPECT_EQ(NotesAfterCodeRange(outcome), std::vector<String>{"clean-up"});
+        EXPECT_EQ(NotesBeforeBox(outcome), std::vector<String>{"clean-up"});
     }
     {
         const Outcome outcome = RunScenario("library-fault");
@@ -390,29 +366,30 @@ TEST(StartupFaults, FaultsOutsideTheProgramsCodeAreReportedToo) {
         // No clean-up: the stack is spent.
         const Outcome outcome = RunScenario("stack-overflow");
         ExpectOwnReport(__LINE__, outcome, "EStackOverflow", "ｽﾀｯｸｵｰﾊﾞｰﾌﾛｰ.");
-        EXPECT_EQ(NotesAfterCodeRange(outcome), std::vector<String>{});
+        EXPECT_EQ(NotesBeforeBox(outcome), std::vector<String>{});
     }
 }
 
 TEST(StartupFailure, ComponentFailingToStartGivesRuntimeError217) {
     const Outcome outcome = RunScenario("startup-fails");
-    ExpectRuntimeErrorBox(__LINE__, outcome, 217);
+    ExpectRuntimeErrorBox(__LINE__, outcome, "Runtime error 217 at ", 217);
     EXPECT_FALSE(outcome.applicationDisabled);
     const std::vector<String> order{"start first", "start failing", "stop failing", "stop first"};
-    EXPECT_EQ(NotesAfterCodeRange(outcome), order) << "reverse order, the failing one included";
+    EXPECT_EQ(NotesBeforeBox(outcome), order)
+        << "finalised in reverse order before the box, the failing one included";
 }
 
 TEST(StartupFailure, FaultBeforeTheReportHookGivesTheFaultsNumber) {
     const Outcome outcome = RunScenario("startup-faults");
-    ExpectRuntimeErrorBox(__LINE__, outcome, 216);
+    ExpectRuntimeErrorBox(__LINE__, outcome, "Runtime error 216 at ", 216);
     const std::vector<String> order{"start first", "start faulting", "stop faulting", "stop first"};
     EXPECT_EQ(NotesAfterCodeRange(outcome), order);
 }
 
 TEST(StartupEndSession, EndingTheSessionDuringADialogEndsWithZeroAndNothingShown) {
-    Scratch scratch;
-    const String notes = scratch.Take("notes.txt");
-    Probe probe(ProbeFolder() + "startup_probe.exe", "end-session", notes);
+    testkit::ScratchFolder scratch;
+    const String notes = scratch.File("notes.txt");
+    Probe probe(ProbeProgram(), "end-session", notes);
     ASSERT_TRUE(probe.Started());
     HWND dialog = probe.WaitForWindow(nullptr);
     ASSERT_NE(dialog, nullptr) << "the run's dialog did not appear";
