@@ -17,7 +17,9 @@ namespace vorn {
 
 // number * numerator / denominator with a 64-bit product, rounded to the
 // nearest integer, halves away from zero; -1 when the denominator is 0 or the
-// result does not fit in 32 bits. The same answers as the Win32 MulDiv.
+// result does not fit in 32 bits. The same answers as the Win32 MulDiv, except
+// where that one negates INT_MIN in 32 bits (a negative divisor with INT_MIN as
+// number or divisor) and gets the sign wrong: here the answer stays exact.
 int MulDiv(int number, int numerator, int denominator);
 
 // The 52 letters whose extent gives a font's dialog base units.
