@@ -1,0 +1,156 @@
+// Starting the program, finding its dialogs and waiting for them.
+#include "tools/robot/robot.h"
+#include "tools/robot/text_codec.h"
+
+#include <algorithm>
+
+namespace vorn::robot {
+namespace {
+
+constexpr DWORD PollMs = 50;
+// Reading a dialog twice this far apart with the same result means it is
+// fully built and painted.
+constexpr DWORD SettleMs = 150;
+constexpr DWORD SettleLimitMs = 3000;
+
+struct WindowSearch {
+    DWORD processId;
+    std::vector<HWND> enabled, disabled;
+    HWND application = nullptr;
+};
+
+std::string ClassOf(HWND window) {
+    char name[256] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
+    auto& search = *reinterpret_cast<WindowSearch*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search.processId) return TRUE;
+    if (ClassOf(window) == "TApplication") {
+        search.application = window;
+        return TRUE;
+    }
+    if (!IsWindowVisible(window)) return TRUE;
+    (IsWindowEnabled(window) ? search.enabled : search.disabled).push_back(window);
+    return TRUE;
+}
+
+WindowSearch SearchWindows(DWORD processId) {
+    WindowSearch search{processId, {}, {}, nullptr};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+    return search;
+}
+
+// What changes while a dialog is still being built or laid out.
+std::string Signature(const Dialog& dialog) {
+    std::string signature = dialog.caption + '\1' + dialog.text + '\1' + dialog.editText;
+    for (const Control& control : dialog.controls) {
+        signature += '\1' + control.text + ':' + std::to_string(control.rect.left) + ',' +
+                     std::to_string(control.rect.top) + ',' + std::to_string(control.rect.right) +
+                     ',' + std::to_string(control.rect.bottom) + (control.visible ? "v" : "h");
+    }
+    RECT r = dialog.windowRect;
+    return signature + '\1' + std::to_string(r.left) + ',' + std::to_string(r.top) + ',' +
+           std::to_string(r.right) + ',' + std::to_string(r.bottom) + '\1' +
+           std::to_string(dialog.focusIndex);
+}
+
+} // namespace
+
+Program::Program(const std::string& commandLine, const std::string& currentDir) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    std::string line = commandLine;
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        currentDir.empty() ? nullptr : currentDir.c_str(), &startup, &info_)) {
+        throw RobotError("cannot start " + Cp932ToUtf8(commandLine) + " (error " +
+                         std::to_string(GetLastError()) + ")");
+    }
+}
+
+Program::~Program() {
+    kill();
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+}
+
+bool Program::hasEnded() const {
+    return waitForEnd(0);
+}
+
+bool Program::waitForEnd(DWORD milliseconds) const {
+    return WaitForSingleObject(info_.hProcess, milliseconds) == WAIT_OBJECT_0;
+}
+
+DWORD Program::exitCode() const {
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+}
+
+void Program::kill(UINT exitCode) {
+    if (hasEnded()) return;
+    TerminateProcess(info_.hProcess, exitCode);
+    waitForEnd(5000);
+}
+
+std::vector<HWND> Program::dialogWindows() const {
+    WindowSearch search = SearchWindows(info_.dwProcessId);
+    search.enabled.insert(search.enabled.end(), search.disabled.begin(), search.disabled.end());
+    return search.enabled;
+}
+
+HWND Program::applicationWindow() const {
+    return SearchWindows(info_.dwProcessId).application;
+}
+
+void Settle(const Program& program) {
+    WaitForInputIdle(program.processHandle(), 2000);
+    Sleep(SettleMs);
+}
+
+WaitResult WaitForDialog(const Program& program, DWORD timeoutMs,
+                         const std::function<void()>& onPoll) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (onPoll) onPoll();
+        std::vector<HWND> windows = program.dialogWindows();
+        if (!windows.empty()) {
+            HWND dialog = windows.front();
+            std::string before = Signature(ReadDialog(dialog));
+            for (DWORD waited = 0; waited < SettleLimitMs; waited += SettleMs) {
+                Settle(program);
+                if (!IsWindow(dialog)) break;
+                std::string now = Signature(ReadDialog(dialog));
+                if (now == before) return {WaitResult::DialogShown, dialog};
+                before = now;
+            }
+            if (IsWindow(dialog) && IsWindowVisible(dialog))
+                return {WaitResult::DialogShown, dialog};
+            continue; // it went away while settling; look again
+        }
+        if (program.hasEnded()) {
+            if (onPoll) onPoll();
+            return {WaitResult::Ended, nullptr};
+        }
+        if (GetTickCount() - start >= timeoutMs) return {WaitResult::TimedOut, nullptr};
+        Sleep(PollMs);
+    }
+}
+
+bool WaitUntilClosed(const Program& program, HWND dialog, DWORD timeoutMs,
+                     const std::function<void()>& onPoll) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (onPoll) onPoll();
+        if (!IsWindow(dialog) || !IsWindowVisible(dialog) || program.hasEnded()) return true;
+        if (GetTickCount() - start >= timeoutMs) return false;
+        Sleep(PollMs);
+    }
+}
+
+} // namespace vorn::robot

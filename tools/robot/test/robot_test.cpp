@@ -1,0 +1,321 @@
+// The robot against robot_target.exe on the real window system: what it reads
+// from each shape of dialog, and whether each answer arrives as a person's would.
+#include "tools/robot/robot.h"
+#include "tools/robot/text_codec.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <initializer_list>
+
+using namespace vorn::robot;
+
+namespace {
+
+std::string TargetPath() {
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string self = path;
+    return self.substr(0, self.find_last_of('\\') + 1) + "robot_target.exe";
+}
+
+std::string Command(std::initializer_list<std::string> arguments) {
+    std::string line = "\"" + TargetPath() + "\"";
+    for (const std::string& argument : arguments)
+        line += " \"" + argument + "\"";
+    return line;
+}
+
+// What one run of the target gave: the dialogs as read when they appeared
+// (and again after each answer that left them open), and the exit code.
+struct Outcome {
+    std::vector<Dialog> dialogs;
+    DWORD exitCode = STILL_ACTIVE;
+    std::string error; // empty when every step could be taken
+};
+
+Outcome Drive(const std::string& commandLine, std::initializer_list<std::string> answers) {
+    Outcome outcome;
+    try {
+        Program program(commandLine, "");
+        for (const std::string& answer : answers) {
+            WaitResult wait = WaitForDialog(program, 10000);
+            if (wait.kind != WaitResult::DialogShown) {
+                outcome.error = "no dialog for the answer " + answer;
+                program.kill();
+                return outcome;
+            }
+            outcome.dialogs.push_back(ReadDialog(wait.dialog));
+            std::string problem;
+            std::optional<Action> action = ParseAction(answer, &problem);
+            if (!action) throw RobotError(problem);
+            Perform(program, outcome.dialogs.back(), *action);
+            if (!WaitUntilClosed(program, wait.dialog, 1500)) Settle(program);
+        }
+        if (!program.waitForEnd(10000)) {
+            outcome.error = "the target did not end after the answers";
+            program.kill();
+        }
+        outcome.exitCode = program.exitCode();
+    } catch (const std::exception& error) {
+        outcome.error = error.what();
+    }
+    return outcome;
+}
+
+const Control& Focused(const Dialog& dialog) {
+    static const Control none;
+    return dialog.focusIndex >= 0 ? dialog.controls[dialog.focusIndex] : none;
+}
+
+TEST(RobotMessageBox, ReadsCaptionTextAndTheSingleButton) {
+    Outcome run =
+        Drive(Command({"messagebox", "16", "Error", "Runtime error 217 at 0040A1B2\nsecond line"}),
+              {"press OK"});
+    ASSERT_EQ(run.error, "");
+    ASSERT_EQ(run.dialogs.size(), 1u);
+    const Dialog& box = run.dialogs[0];
+    EXPECT_EQ(box.shape, DialogShape::MessageBox);
+    EXPECT_EQ(box.caption, "Error");
+    EXPECT_EQ(box.text, "Runtime error 217 at 0040A1B2\nsecond line");
+    EXPECT_EQ(box.buttons, std::vector<std::string>{"OK"});
+    EXPECT_EQ(run.exitCode, static_cast<DWORD>(IDOK));
+}
+
+TEST(RobotMessageBox, ListsButtonsLeftToRightAndPressesTheSecond) {
+    Program program(Command({"messagebox", "1", "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ", "EFOpenErrorがﾓｼﾞｭｰﾙ"}), "");
+    WaitResult wait = WaitForDialog(program, 10000);
+    ASSERT_EQ(wait.kind, WaitResult::DialogShown);
+    Dialog box = ReadDialog(wait.dialog);
+    EXPECT_EQ(box.caption, "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ");
+    EXPECT_EQ(box.text, "EFOpenErrorがﾓｼﾞｭｰﾙ");
+    ASSERT_EQ(box.buttons.size(), 2u);
+    EXPECT_EQ(box.buttons[0], "OK"); // MB_OKCANCEL: OK on the left
+    Perform(program, box, *ParseAction("press " + box.buttons[1], nullptr));
+    ASSERT_TRUE(program.waitForEnd(10000));
+    EXPECT_EQ(program.exitCode(), static_cast<DWORD>(IDCANCEL));
+}
+
+TEST(RobotForm, ReadsTextAndButtonsInScreenOrderNotWindowOrder) {
+    Outcome run = Drive(Command({"form", "警告", "Korvelフォントをインストールします", "はい(&Y)",
+                                 "いいえ(&N)", "ｷｬﾝｾﾙ"}),
+                        {"press いいえ(&N)"});
+    ASSERT_EQ(run.error, "");
+    ASSERT_EQ(run.dialogs.size(), 1u);
+    const Dialog& form = run.dialogs[0];
+    EXPECT_EQ(form.shape, DialogShape::Form);
+    EXPECT_EQ(form.className, "RobotTargetForm");
+    EXPECT_EQ(form.caption, "警告");
+    EXPECT_EQ(form.text, "Korvelフォントをインストールします");
+    EXPECT_EQ(form.buttons, (std::vector<std::string>{"はい(&Y)", "いいえ(&N)", "ｷｬﾝｾﾙ"}));
+    EXPECT_EQ(run.exitCode, 2u);
+}
+
+TEST(RobotForm, ControlRectanglesAreInClientCoordinates) {
+    Outcome run = Drive(Command({"form", "c", "t", "OK"}), {"press OK"});
+    ASSERT_EQ(run.error, "");
+    ASSERT_EQ(run.dialogs.size(), 1u);
+    const Dialog& form = run.dialogs[0];
+    // robot_target places its only button at 20,80 in the client area, 90 × 26.
+    const Control* button = nullptr;
+    for (const Control& control : form.controls)
+        if (control.role == ControlRole::Button) button = &control;
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->rect.left, 20);
+    EXPECT_EQ(button->rect.top, 80);
+    EXPECT_EQ(button->rect.right - button->rect.left, 90);
+    EXPECT_EQ(button->rect.bottom - button->rect.top, 26);
+    EXPECT_EQ(form.windowRect.right - form.windowRect.left, 420);
+    EXPECT_LT(form.clientRect.right, 420); // the frame takes some of the outer width
+}
+
+TEST(RobotForm, PressFindsACaptionWrittenWithoutItsAccessMark) {
+    Outcome run = Drive(Command({"form", "c", "t", "はい(&Y)", "いいえ(&N)"}), {"press いいえ(N)"});
+    ASSERT_EQ(run.error, "");
+    EXPECT_EQ(run.exitCode, 2u);
+}
+
+TEST(RobotForm, PressOfAMissingButtonIsAnError) {
+    Outcome run = Drive(Command({"form", "c", "t", "OK"}), {"press Cancel"});
+    EXPECT_NE(run.error.find("no button \"Cancel\""), std::string::npos) << run.error;
+}
+
+TEST(RobotForm, FocusStartsOnTheFirstButton) {
+    Outcome run = Drive(Command({"form", "c", "t", "OK", "ｷｬﾝｾﾙ"}), {"press OK"});
+    ASSERT_EQ(run.error, "");
+    ASSERT_EQ(run.dialogs.size(), 1u);
+    EXPECT_EQ(Focused(run.dialogs[0]).text, "OK");
+}
+
+TEST(RobotKeys, EnterPressesTheFocusedFirstButton) {
+    Outcome run = Drive(Command({"form", "c", "t", "OK", "ｷｬﾝｾﾙ"}), {"key enter"});
+    ASSERT_EQ(run.error, "");
+    EXPECT_EQ(run.exitCode, 1u);
+}
+
+TEST(RobotKeys, EscapeCancels) {
+    Outcome run = Drive(Command({"form", "c", "t", "OK", "ｷｬﾝｾﾙ"}), {"key escape"});
+    ASSERT_EQ(run.error, "");
+    EXPECT_EQ(run.exitCode, 2u);
+}
+
+TEST(RobotKeys, TabMovesTheFocusThenEnterPressesThatButton) {
+    // robot_target makes the buttons from the right, so the tab order (window
+    // order) is Third, ｷｬﾝｾﾙ, OK, and a tab from OK wraps round to Third.
+    Outcome run = Drive(Command({"form", "c", "t", "OK", "ｷｬﾝｾﾙ", "Third"}),
+                        {"key tab", "key tab", "key enter"});
+    ASSERT_EQ(run.error, "");
+    ASSERT_EQ(run.dialogs.size(), 3u);
+    EXPECT_EQ(Focused(run.dialogs[0]).text, "OK");
+    EXPECT_EQ(Focused(run.dialogs[1]).text, "Third");
+    EXPECT_EQ(Focused(run.dialogs[2]).text, "ｷｬﾝｾﾙ");
+    EXPECT_EQ(run.exitCode, 2u);
+}
+
+TEST(RobotKeys, PlainLetterReachesTheAccessKey) {
+    Outcome run = Drive(Command({"form", "c", "t", "はい(&Y)", "いいえ(&N)"}), {"key n"});
+    ASSERT_EQ(run.error, "");
+    EXPECT_EQ(run.exitCode, 2u);
+}
+
+TEST(RobotKeys, AltLetterReachesTheAccessKey) {
+    Outcome run = Drive(Command({"form", "c", "t", "いいえ(&N)", "はい(&Y)"}), {"key alt+y"});
+    ASSERT_EQ(run.error, "");
+    EXPECT_EQ(run.exitCode, 2u);
+}
+
+TEST(RobotSystem, CloseUsesTheCloseBox) {
+    Outcome run = Drive(Command({"form", "c", "t", "OK"}), {"close"});
+    ASSERT_EQ(run.error, "");
+    EXPECT_EQ(run.exitCode, 20u);
+}
+
+TEST(RobotSystem, QuitReachesTheModalLoop) {
+    Outcome run = Drive(Command({"form", "c", "t", "OK"}), {"quit"});
+    ASSERT_EQ(run.error, "");
+    EXPECT_EQ(run.exitCode, 30u);
+}
+
+TEST(RobotSystem, EndSessionGoesToTheHiddenApplicationWindow) {
+    Outcome run = Drive(Command({"form", "c", "t", "OK"}), {"endsession"});
+    ASSERT_EQ(run.error, "");
+    EXPECT_EQ(run.exitCode, 40u);
+}
+
+TEST(RobotSystem, TheHiddenApplicationWindowIsNoDialog) {
+    Program program(Command({"form", "c", "t", "OK"}), "");
+    WaitResult wait = WaitForDialog(program, 10000);
+    ASSERT_EQ(wait.kind, WaitResult::DialogShown);
+    EXPECT_EQ(program.dialogWindows().size(), 1u);
+    EXPECT_NE(program.applicationWindow(), nullptr);
+    program.kill();
+}
+
+TEST(RobotInput, ReadsPromptAndFieldAndTypesReplacingTheText) {
+    Program program(Command({"input", "ICQ履歴日本語化", "置き換えフォント名を入力", "Korvel",
+                             "ＭＳ ゴシック"}),
+                    "");
+    WaitResult wait = WaitForDialog(program, 10000);
+    ASSERT_EQ(wait.kind, WaitResult::DialogShown);
+    Dialog box = ReadDialog(wait.dialog);
+    EXPECT_EQ(box.shape, DialogShape::InputBox);
+    EXPECT_EQ(box.caption, "ICQ履歴日本語化");
+    EXPECT_EQ(box.prompt, "置き換えフォント名を入力");
+    EXPECT_EQ(box.editText, "Korvel");
+    EXPECT_EQ(Focused(box).role, ControlRole::Edit);
+    TypeIntoEdit(box, "ＭＳ ゴシック");
+    EXPECT_EQ(ReadDialog(wait.dialog).editText, "ＭＳ ゴシック");
+    Perform(program, box, *ParseAction("press OK", nullptr));
+    ASSERT_TRUE(program.waitForEnd(10000));
+    EXPECT_EQ(program.exitCode(), 1u); // the target saw exactly the typed text
+}
+
+TEST(RobotInput, TypingNothingEmptiesTheField) {
+    Program program(Command({"input", "c", "p", "Korvel", ""}), "");
+    WaitResult wait = WaitForDialog(program, 10000);
+    ASSERT_EQ(wait.kind, WaitResult::DialogShown);
+    Dialog box = ReadDialog(wait.dialog);
+    TypeIntoEdit(box, "");
+    Perform(program, box, *ParseAction("key enter", nullptr));
+    ASSERT_TRUE(program.waitForEnd(10000));
+    EXPECT_EQ(program.exitCode(), 1u);
+}
+
+TEST(RobotScreenshot, WritesA24BitBmpOfTheWholeWindow) {
+    Program program(Command({"form", "警告", "text", "OK"}), "");
+    WaitResult wait = WaitForDialog(program, 10000);
+    ASSERT_EQ(wait.kind, WaitResult::DialogShown);
+    Dialog form = ReadDialog(wait.dialog);
+    char folder[MAX_PATH] = "";
+    GetTempPathA(sizeof folder, folder);
+    std::string path = std::string(folder) + "robot_test_shot.bmp";
+    SaveScreenshot(form.window, path);
+    program.kill();
+
+    std::ifstream file(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    DeleteFileA(path.c_str());
+    ASSERT_GT(bytes.size(), sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER));
+    BITMAPFILEHEADER header;
+    BITMAPINFOHEADER info;
+    std::memcpy(&header, bytes.data(), sizeof header);
+    std::memcpy(&info, bytes.data() + sizeof header, sizeof info);
+    EXPECT_EQ(header.bfType, 0x4D42);
+    EXPECT_EQ(header.bfSize, bytes.size());
+    EXPECT_EQ(info.biBitCount, 24);
+    EXPECT_EQ(info.biWidth, form.windowRect.right - form.windowRect.left);
+    EXPECT_EQ(info.biHeight, form.windowRect.bottom - form.windowRect.top);
+    // A drawn window has more than one colour (frame, caption, face, text).
+    std::string pixels = bytes.substr(header.bfOffBits);
+    bool varied = false;
+    for (size_t i = 3; i + 2 < pixels.size() && !varied; i += 3)
+        varied = pixels.compare(i, 3, pixels, 0, 3) != 0;
+    EXPECT_TRUE(varied);
+}
+
+TEST(RobotActions, ParsesKeysWithAlt) {
+    std::optional<Action> action = ParseAction("key alt+y", nullptr);
+    ASSERT_TRUE(action);
+    EXPECT_EQ(action->kind, Action::Kind::Key);
+    EXPECT_TRUE(action->alt);
+    EXPECT_EQ(action->virtualKey, static_cast<UINT>('Y'));
+    action = ParseAction("key f4", nullptr);
+    ASSERT_TRUE(action);
+    EXPECT_EQ(action->virtualKey, static_cast<UINT>(VK_F4));
+    EXPECT_FALSE(action->alt);
+}
+
+TEST(RobotActions, RejectsWhatIsNoAnswer) {
+    std::string problem;
+    for (const char* text :
+         {"press", "press ", "key shift+tab", "key f13", "key", "jump", "Close", ""}) {
+        problem.clear();
+        EXPECT_FALSE(ParseAction(text, &problem)) << text;
+        EXPECT_FALSE(problem.empty()) << text;
+    }
+}
+
+TEST(RobotReport, ShowsTextsInUtf8WithEscapedLineBreaks) {
+    Dialog dialog;
+    dialog.caption = "警告";
+    dialog.text = "一行目\n二行目";
+    dialog.buttons = {"OK", "ｷｬﾝｾﾙ"};
+    std::string report = FormatReport(dialog, 4);
+    EXPECT_NE(report.find("dialog 4\n"), std::string::npos);
+    EXPECT_NE(report.find("caption: " + Quoted(Cp932ToUtf8("警告"))), std::string::npos);
+    EXPECT_NE(report.find("text: " + Quoted(Cp932ToUtf8("一行目")).substr(0, 10)),
+              std::string::npos);
+    EXPECT_NE(report.find("\\n"), std::string::npos);
+    EXPECT_EQ(report.find("一行目"), std::string::npos); // no code page 932 bytes leak through
+}
+
+TEST(RobotCodec, RoundTripsAndRefusesWhatCp932CannotHold) {
+    std::string utf8 = "\xE8\xAD\xA6\xE5\x91\x8A \xEF\xBD\xB1"; // 警告 ｱ
+    EXPECT_EQ(Utf8ToCp932(utf8), "警告 ｱ");
+    EXPECT_EQ(Cp932ToUtf8(Utf8ToCp932(utf8)), utf8);
+    EXPECT_THROW(Utf8ToCp932("\xF0\x9F\x98\x80"), CodecError); // an emoji
+    EXPECT_THROW(Utf8ToCp932("\xC3"), CodecError);             // cut-off UTF-8
+}
+
+} // namespace

@@ -1,0 +1,90 @@
+#include "tools/robot/text_codec.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace vorn::robot {
+namespace {
+
+constexpr UINT ShiftJis = 932;
+
+std::wstring Widen(UINT codePage, DWORD flags, const std::string& text) {
+    if (text.empty()) return {};
+    int length = MultiByteToWideChar(codePage, flags, text.data(), static_cast<int>(text.size()),
+                                     nullptr, 0);
+    if (length <= 0) throw CodecError("text is not valid in code page " + std::to_string(codePage));
+    std::wstring wide(length, L'\0');
+    MultiByteToWideChar(codePage, flags, text.data(), static_cast<int>(text.size()), wide.data(),
+                        length);
+    return wide;
+}
+
+} // namespace
+
+std::string Utf8ToCp932(const std::string& utf8) {
+    std::wstring wide;
+    try {
+        wide = Widen(CP_UTF8, MB_ERR_INVALID_CHARS, utf8);
+    } catch (const CodecError&) {
+        throw CodecError("text is not valid UTF-8");
+    }
+    if (wide.empty()) return {};
+    BOOL usedDefault = FALSE;
+    int length =
+        WideCharToMultiByte(ShiftJis, WC_NO_BEST_FIT_CHARS, wide.data(),
+                            static_cast<int>(wide.size()), nullptr, 0, nullptr, &usedDefault);
+    std::string narrow(length > 0 ? length : 0, '\0');
+    if (length > 0)
+        WideCharToMultiByte(ShiftJis, WC_NO_BEST_FIT_CHARS, wide.data(),
+                            static_cast<int>(wide.size()), narrow.data(), length, nullptr,
+                            &usedDefault);
+    if (length <= 0 || usedDefault)
+        throw CodecError("text has a character that code page 932 cannot hold: " + Quoted(utf8));
+    return narrow;
+}
+
+std::string Cp932ToUtf8(const std::string& cp932) {
+    if (cp932.empty()) return {};
+    std::wstring wide = Widen(ShiftJis, 0, cp932);
+    int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                     nullptr, 0, nullptr, nullptr);
+    std::string utf8(length, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length,
+                        nullptr, nullptr);
+    return utf8;
+}
+
+std::string Quoted(const std::string& utf8) {
+    std::string out = "\"";
+    for (unsigned char c : utf8) {
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (c < 0x20 || c == 0x7F) {
+                char buffer[8];
+                std::snprintf(buffer, sizeof buffer, "\\x%02x", c);
+                out += buffer;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    return out + "\"";
+}
+
+} // namespace vorn::robot
