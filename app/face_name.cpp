@@ -11,9 +11,10 @@ void ReplaceFaceName(TMemoryStream& stream, const FaceNameRule& rule,
     const String search = rule.search;
     const auto length = static_cast<std::int32_t>(search.size());
     std::vector<char> face(static_cast<std::size_t>(length) + 1, '\0');
+    const char lead = search[0];
     char cell = 0;
     while (stream.ReadBytes(&cell, 1) > 0) {
-        if (cell != search[0]) continue;
+        if (cell != lead) continue;
         stream.MoveTo(-1, FromCurrent);
         const std::int32_t read = stream.ReadBytes(face.data(), length);
         if (read < length || std::memcmp(face.data(), search.data(), search.size()) != 0) {
