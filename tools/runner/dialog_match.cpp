@@ -1,0 +1,180 @@
+#include "tools/runner/dialog_match.h"
+
+#include "tools/robot/text_codec.h"
+
+#include <vector>
+
+namespace vorn::runner {
+namespace {
+
+bool IsLead(char c) {
+    return IsDBCSLeadByteEx(932, static_cast<BYTE>(c)) != FALSE;
+}
+
+// Byte offsets at which characters of `text` begin, and its end.
+std::vector<size_t> CharacterStarts(const std::string& text) {
+    std::vector<size_t> starts;
+    for (size_t i = 0; i < text.size(); i += IsLead(text[i]) && i + 1 < text.size() ? 2 : 1)
+        starts.push_back(i);
+    starts.push_back(text.size());
+    return starts;
+}
+
+struct Piece {
+    enum Kind { Literal, Address, AnyRun } kind;
+    std::string text; // Literal
+};
+
+std::vector<Piece> Pieces(const std::string& pattern) {
+    std::vector<Piece> pieces;
+    std::string literal;
+    auto flush = [&] {
+        if (!literal.empty()) pieces.push_back({Piece::Literal, literal});
+        literal.clear();
+    };
+    for (size_t i = 0; i < pattern.size();) {
+        if (pattern.compare(i, 6, "{ADDR}") == 0) {
+            flush();
+            pieces.push_back({Piece::Address, {}});
+            i += 6;
+        } else if (pattern.compare(i, 3, "{*}") == 0) {
+            flush();
+            pieces.push_back({Piece::AnyRun, {}});
+            i += 3;
+        } else {
+            size_t length = IsLead(pattern[i]) && i + 1 < pattern.size() ? 2 : 1;
+            literal += pattern.substr(i, length);
+            i += length;
+        }
+    }
+    flush();
+    return pieces;
+}
+
+bool IsUpperHex(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+}
+
+bool MatchFrom(const std::vector<Piece>& pieces, size_t piece, const std::string& actual,
+               const std::vector<bool>& isStart, size_t at) {
+    if (piece == pieces.size()) return at == actual.size();
+    const Piece& current = pieces[piece];
+    switch (current.kind) {
+    case Piece::Literal:
+        return actual.compare(at, current.text.size(), current.text) == 0 &&
+               MatchFrom(pieces, piece + 1, actual, isStart, at + current.text.size());
+    case Piece::Address:
+        if (at + 8 > actual.size()) return false;
+        for (size_t i = at; i < at + 8; ++i)
+            if (!isStart[i] || !IsUpperHex(actual[i])) return false;
+        return MatchFrom(pieces, piece + 1, actual, isStart, at + 8);
+    default:
+        for (size_t end = at; end <= actual.size(); ++end)
+            if (isStart[end] && MatchFrom(pieces, piece + 1, actual, isStart, end)) return true;
+        return false;
+    }
+}
+
+std::string Text(const std::string& cp932) {
+    return robot::Quoted(robot::Cp932ToUtf8(cp932));
+}
+
+std::string List(const std::vector<std::string>& texts) {
+    std::string list = "[";
+    for (const std::string& text : texts)
+        list += (list.size() > 1 ? ", " : "") + Text(text);
+    return list + "]";
+}
+
+std::string ShapeWanted(DialogKind kind) {
+    switch (kind) {
+    case DialogKind::Input:
+        return "an input box";
+    case DialogKind::ErrorReport:
+    case DialogKind::RuntimeError:
+        return "a system message box";
+    default:
+        return "a message dialog";
+    }
+}
+
+robot::DialogShape ShapeOf(DialogKind kind) {
+    switch (kind) {
+    case DialogKind::Input:
+        return robot::DialogShape::InputBox;
+    case DialogKind::ErrorReport:
+    case DialogKind::RuntimeError:
+        return robot::DialogShape::MessageBox;
+    default:
+        return robot::DialogShape::Form;
+    }
+}
+
+std::string ShapeSeen(robot::DialogShape shape) {
+    switch (shape) {
+    case robot::DialogShape::InputBox:
+        return "an input box";
+    case robot::DialogShape::MessageBox:
+        return "a system message box";
+    default:
+        return "a message dialog";
+    }
+}
+
+std::string Differs(const char* field, const std::string& expected, const std::string& actual) {
+    return std::string(field) + ": expected " + expected + ", the dialog shows " + actual;
+}
+
+} // namespace
+
+bool TextMatches(const std::string& pattern, const std::string& actual) {
+    std::vector<bool> isStart(actual.size() + 1, false);
+    for (size_t start : CharacterStarts(actual))
+        isStart[start] = true;
+    return MatchFrom(Pieces(pattern), 0, actual, isStart, 0);
+}
+
+std::optional<std::string> DefaultCaption(DialogKind kind) {
+    switch (kind) {
+    case DialogKind::Warning:
+        return std::string("警告");
+    case DialogKind::Information:
+        return std::string("Vorn");
+    case DialogKind::ErrorReport:
+        return std::string("ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ");
+    case DialogKind::RuntimeError:
+        return std::string("Error");
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<std::string> FindDifference(const ExpectedDialog& expected,
+                                          const robot::Dialog& actual) {
+    if (actual.shape != ShapeOf(expected.kind))
+        return Differs("dialog", ShapeWanted(expected.kind) + " (" + expected.kindName + ")",
+                       ShapeSeen(actual.shape) + " " + Sketch(actual));
+    std::optional<std::string> caption =
+        expected.caption ? expected.caption : DefaultCaption(expected.kind);
+    if (caption && *caption != actual.caption)
+        return Differs("caption", Text(*caption), Text(actual.caption));
+    if (expected.text && !TextMatches(*expected.text, actual.text))
+        return Differs("text", Text(*expected.text), Text(actual.text));
+    if (expected.prompt && *expected.prompt != actual.prompt)
+        return Differs("prompt", Text(*expected.prompt), Text(actual.prompt));
+    if (expected.value && *expected.value != actual.editText)
+        return Differs("value", Text(*expected.value), Text(actual.editText));
+    if (expected.buttons && *expected.buttons != actual.buttons)
+        return Differs("buttons", List(*expected.buttons), List(actual.buttons));
+    return std::nullopt;
+}
+
+std::string Sketch(const robot::Dialog& dialog) {
+    std::string sketch = "captioned " + Text(dialog.caption);
+    if (dialog.shape == robot::DialogShape::InputBox)
+        return sketch + " with prompt " + Text(dialog.prompt) + " and value " +
+               Text(dialog.editText);
+    return sketch + " saying " + Text(dialog.text) + " with buttons " + List(dialog.buttons);
+}
+
+} // namespace vorn::runner

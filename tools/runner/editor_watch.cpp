@@ -1,0 +1,156 @@
+#include "tools/runner/editor_watch.h"
+
+#include "tools/runner/file_access.h"
+
+#include "tools/robot/text_codec.h"
+
+#include <tlhelp32.h>
+
+#include <algorithm>
+
+namespace vorn::runner {
+namespace {
+
+constexpr DWORD PollEveryMs = 200;
+
+struct ProcessEntry {
+    DWORD id, parent;
+};
+
+std::vector<ProcessEntry> Editors() {
+    std::vector<ProcessEntry> found;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return found;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (lstrcmpiA(entry.szExeFile, "notepad.exe") == 0)
+            found.push_back({entry.th32ProcessID, entry.th32ParentProcessID});
+    CloseHandle(snapshot);
+    return found;
+}
+
+// What another process was started with, read from its process parameters
+// (command line at 0x40, current folder at 0x24 of the 32-bit block).
+struct StartInfo {
+    bool read = false;
+    std::string commandLine, currentDir; // code page 932
+};
+
+using QueryProcess = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+
+std::string ReadUnicodeString(HANDLE process, const BYTE* block, size_t offset) {
+    USHORT length = 0;
+    DWORD buffer = 0;
+    if (!ReadProcessMemory(process, block + offset, &length, sizeof length, nullptr) ||
+        !ReadProcessMemory(process, block + offset + 4, &buffer, sizeof buffer, nullptr))
+        return {};
+    std::wstring wide(length / 2, L'\0');
+    if (!wide.empty() &&
+        !ReadProcessMemory(process, reinterpret_cast<void*>(buffer), wide.data(), length, nullptr))
+        return {};
+    int size = WideCharToMultiByte(932, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                   nullptr, nullptr);
+    std::string narrow(size > 0 ? size : 0, '\0');
+    WideCharToMultiByte(932, 0, wide.data(), static_cast<int>(wide.size()), narrow.data(), size,
+                        nullptr, nullptr);
+    return narrow;
+}
+
+StartInfo ReadStartInfo(DWORD processId) {
+    StartInfo info;
+    static auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+    if (!query) return info;
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    if (!process) return info;
+    struct {
+        LONG exitStatus;
+        BYTE* peb;
+        ULONG_PTR affinity, priority, id, parent;
+    } basic{};
+    BYTE* parameters = nullptr;
+    if (query(process, 0, &basic, sizeof basic, nullptr) == 0 && basic.peb &&
+        ReadProcessMemory(process, basic.peb + 0x10, &parameters, sizeof parameters, nullptr) &&
+        parameters) {
+        info.commandLine = ReadUnicodeString(process, parameters, 0x40);
+        info.currentDir = ReadUnicodeString(process, parameters, 0x24);
+        info.read = !info.commandLine.empty();
+    }
+    CloseHandle(process);
+    return info;
+}
+
+void End(HANDLE process) {
+    TerminateProcess(process, 0);
+    WaitForSingleObject(process, 5000);
+}
+
+HANDLE OpenToEnd(DWORD processId) {
+    return OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE,
+                       processId);
+}
+
+std::string TrimmedFolder(std::string path) {
+    while (!path.empty() && path.back() == '\\')
+        path.pop_back();
+    return FoldPath(path);
+}
+
+} // namespace
+
+void EditorWatch::poll() {
+    DWORD now = GetTickCount();
+    if (lastPoll_ && now - lastPoll_ < PollEveryMs) return;
+    lastPoll_ = now;
+    for (const ProcessEntry& entry : Editors()) {
+        if (entry.parent != parent_) continue;
+        bool known = std::any_of(editors_.begin(), editors_.end(), [&](const Editor& editor) {
+            return editor.processId == entry.id;
+        });
+        if (known) continue;
+        HANDLE process = OpenToEnd(entry.id);
+        if (process) editors_.push_back({entry.id, process, ReadStartInfo(entry.id).commandLine});
+    }
+}
+
+bool EditorWatch::startedOnReadme() const {
+    return std::any_of(editors_.begin(), editors_.end(), [](const Editor& editor) {
+        return editor.commandLine.empty() ||
+               FoldPath(editor.commandLine).find("README.TXT") != std::string::npos;
+    });
+}
+
+std::string EditorWatch::commandLines() const {
+    std::string lines;
+    for (const Editor& editor : editors_)
+        lines +=
+            (lines.empty() ? "" : ", ") +
+            (editor.commandLine.empty() ? std::string("(command line unreadable)")
+                                        : robot::Quoted(robot::Cp932ToUtf8(editor.commandLine)));
+    return lines;
+}
+
+EditorWatch::~EditorWatch() {
+    for (const Editor& editor : editors_)
+        CloseHandle(editor.process);
+}
+
+void EditorWatch::closeAll() {
+    for (const Editor& editor : editors_)
+        End(editor.process);
+}
+
+void CloseLeftoverEditors(const std::string& programDir) {
+    std::string wanted = TrimmedFolder(programDir);
+    for (const ProcessEntry& entry : Editors()) {
+        StartInfo info = ReadStartInfo(entry.id);
+        if (!info.read || TrimmedFolder(info.currentDir) != wanted) continue;
+        if (HANDLE process = OpenToEnd(entry.id)) {
+            End(process);
+            CloseHandle(process);
+        }
+    }
+}
+
+} // namespace vorn::runner

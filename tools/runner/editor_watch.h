@@ -1,0 +1,43 @@
+// Watching for the text editor that the program starts on its read-me: any
+// notepad.exe whose parent is the program's process.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace vorn::runner {
+
+class EditorWatch {
+  public:
+    explicit EditorWatch(DWORD parentProcessId) : parent_(parentProcessId) {}
+    ~EditorWatch();
+    EditorWatch(const EditorWatch&) = delete;
+    EditorWatch& operator=(const EditorWatch&) = delete;
+    // Looks at the running processes; cheap enough to call while waiting.
+    void poll();
+    bool started() const { return !editors_.empty(); }
+    // Whether one of them has readme.txt on its command line. When a command
+    // line cannot be read, the editor counts as started on it.
+    bool startedOnReadme() const;
+    std::string commandLines() const; // UTF-8, for messages
+    // Ends every editor seen; the runner has no use for them after the run.
+    void closeAll();
+
+  private:
+    struct Editor {
+        DWORD processId;
+        HANDLE process;          // held from the first sight, so the id cannot be reused
+        std::string commandLine; // empty when it could not be read
+    };
+    DWORD parent_;
+    DWORD lastPoll_ = 0;
+    std::vector<Editor> editors_;
+};
+
+// Ends editors left from earlier runs: notepad processes whose current folder
+// is `programDir` (where the program starts them).
+void CloseLeftoverEditors(const std::string& programDir);
+
+} // namespace vorn::runner

@@ -1,0 +1,216 @@
+#include "tools/runner/file_access.h"
+
+#include "tools/robot/text_codec.h"
+
+namespace vorn::runner {
+namespace {
+
+class Handle {
+  public:
+    explicit Handle(HANDLE handle) : handle_(handle) {}
+    ~Handle() {
+        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE get() const { return handle_; }
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+  private:
+    HANDLE handle_;
+};
+
+bool ReadAll(HANDLE file, std::string& bytes) {
+    bytes.clear();
+    if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
+        GetLastError() != NO_ERROR)
+        return false;
+    char buffer[65536];
+    DWORD got = 0;
+    for (;;) {
+        if (!ReadFile(file, buffer, sizeof buffer, &got, nullptr)) return false;
+        if (got == 0) return true;
+        bytes.append(buffer, got);
+    }
+}
+
+std::string Parent(const std::string& path) {
+    // Backslashes only count outside double-byte characters.
+    size_t last = std::string::npos;
+    for (size_t i = 0; i < path.size(); ++i) {
+        if (IsDBCSLeadByteEx(932, static_cast<BYTE>(path[i]))) {
+            ++i;
+            continue;
+        }
+        if (path[i] == '\\') last = i;
+    }
+    return last == std::string::npos ? std::string() : path.substr(0, last);
+}
+
+} // namespace
+
+std::string ShownPath(const std::string& path) {
+    return robot::Cp932ToUtf8(path);
+}
+
+std::string ErrorSuffix(DWORD error) {
+    return " (error " + std::to_string(error) + ")";
+}
+
+std::string FoldPath(const std::string& path) {
+    std::string folded;
+    for (size_t i = 0; i < path.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(path[i]);
+        if (IsDBCSLeadByteEx(932, c) && i + 1 < path.size()) {
+            folded += path.substr(i++, 2);
+            continue;
+        }
+        folded += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    }
+    return folded;
+}
+
+FileState ReadFileState(const std::string& path, HANDLE heldOpen) {
+    FileState state;
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES && !heldOpen) {
+        DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return state;
+        state.kind = FileState::Kind::Unreadable;
+        state.error = error;
+        return state;
+    }
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        state.kind = FileState::Kind::Folder;
+        return state;
+    }
+    state.readOnly =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    bool read = false;
+    if (heldOpen) {
+        read = ReadAll(heldOpen, state.bytes);
+    } else {
+        Handle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        read = file.valid() && ReadAll(file.get(), state.bytes);
+    }
+    if (!read) {
+        state.kind = FileState::Kind::Unreadable;
+        state.error = GetLastError();
+        state.bytes.clear();
+        return state;
+    }
+    state.kind = FileState::Kind::File;
+    return state;
+}
+
+std::string Describe(const FileState& state) {
+    switch (state.kind) {
+    case FileState::Kind::Absent:
+        return "absent";
+    case FileState::Kind::Folder:
+        return "a folder";
+    case FileState::Kind::Unreadable:
+        return "unreadable" + ErrorSuffix(state.error);
+    default:
+        return std::to_string(state.bytes.size()) + " bytes";
+    }
+}
+
+void MakeFolders(const std::string& path) {
+    if (path.size() <= 3) return; // "C:\" or "C:"
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY) return;
+        throw MachineError("cannot make the folder " + ShownPath(path) + ": a file is there");
+    }
+    MakeFolders(Parent(path));
+    if (!CreateDirectoryA(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+        throw MachineError("cannot make the folder " + ShownPath(path) +
+                           ErrorSuffix(GetLastError()));
+}
+
+void WriteWholeFile(const std::string& path, const std::string& bytes) {
+    MakeFolders(Parent(path));
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid())
+        throw MachineError("cannot create " + ShownPath(path) + ErrorSuffix(GetLastError()));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
+        DWORD written = 0;
+        if (!WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) || !written)
+            throw MachineError("cannot write " + ShownPath(path) + ErrorSuffix(GetLastError()));
+        done += written;
+    }
+}
+
+void RemovePath(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return;
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    bool removed = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryA(path.c_str())
+                                                           : DeleteFileA(path.c_str());
+    if (!removed)
+        throw MachineError("cannot remove " + ShownPath(path) + ErrorSuffix(GetLastError()));
+}
+
+void EmptyFolder(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        std::string child = path + "\\" + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) EmptyFolder(child);
+        RemovePath(child);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+void SetReadOnly(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        throw MachineError("cannot make " + ShownPath(path) + " read-only: it does not exist");
+    if (!SetFileAttributesA(path.c_str(), attributes | FILE_ATTRIBUTE_READONLY))
+        throw MachineError("cannot make " + ShownPath(path) + " read-only" +
+                           ErrorSuffix(GetLastError()));
+}
+
+void SetLastWriteLocalTime(const std::string& path, const SYSTEMTIME& localTime, HANDLE handle) {
+    FILETIME local, utc;
+    if (!SystemTimeToFileTime(&localTime, &local) || !LocalFileTimeToFileTime(&local, &utc))
+        throw MachineError("cannot convert the time for " + ShownPath(path));
+    if (handle) {
+        if (!SetFileTime(handle, nullptr, nullptr, &utc))
+            throw MachineError("cannot set the time of " + ShownPath(path) +
+                               ErrorSuffix(GetLastError()));
+        return;
+    }
+    // A read-only file takes a new time only while writable.
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        throw MachineError("cannot set the time of " + ShownPath(path) + ": it does not exist");
+    bool readOnly = attributes & FILE_ATTRIBUTE_READONLY;
+    if (readOnly) SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    DWORD error = NO_ERROR;
+    {
+        Handle file(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (!file.valid() || !SetFileTime(file.get(), nullptr, nullptr, &utc))
+            error = GetLastError();
+    }
+    if (readOnly) SetFileAttributesA(path.c_str(), attributes);
+    if (error != NO_ERROR)
+        throw MachineError("cannot set the time of " + ShownPath(path) + ErrorSuffix(error));
+}
+
+} // namespace vorn::runner

@@ -1,0 +1,53 @@
+// Putting the test machine into the state a scenario starts from: the reset
+// that wipes what earlier scenarios left, then the scenario's own setup.
+#pragma once
+
+#include "tools/runner/file_access.h"
+#include "tools/runner/scenario.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace vorn::runner {
+
+// Where the machine's fixed places are and where the program comes from;
+// code page 932 paths.
+struct MachineLayout {
+    std::string vornExe;                 // the VORN.EXE to lay out
+    std::string distDir;                 // readme.txt, Korvel.fon, KorvFix.fon
+    std::string programDir = "C:\\vorn"; // where the run starts
+    std::string windowsDir = "C:\\windows";
+    std::string benchDir = "C:\\vorn-bench"; // the runner's own keeping
+};
+
+// The distributed files the program folder holds besides VORN.EXE.
+const std::vector<std::string>& DistributedFiles();
+
+// The files a scenario has "another process" hold open with no sharing; the
+// runner itself is that process. Closed when released or destroyed.
+class FileLocks {
+  public:
+    FileLocks() = default;
+    ~FileLocks() { release(); }
+    FileLocks(const FileLocks&) = delete;
+    FileLocks& operator=(const FileLocks&) = delete;
+
+    void hold(const std::string& path); // throws MachineError
+    HANDLE handleFor(const std::string& path) const;
+    void release();
+
+  private:
+    std::map<std::string, HANDLE> handles_; // by folded path
+};
+
+// Reset steps 1 to 4: the client's registry tree, the named files, win.ini,
+// the program folder.
+void ResetMachine(const Scenario& scenario, const MachineLayout& layout);
+// Step 5, in the order of the setup table.
+void ApplySetup(const Scenario& scenario, FileLocks& locks);
+
+// The files every summary shows besides those the scenario names.
+std::vector<std::string> WatchedSystemFiles(const MachineLayout& layout);
+
+} // namespace vorn::runner

@@ -1,0 +1,205 @@
+#include "tools/runner/registry_access.h"
+
+#include "tools/runner/file_access.h"
+#include "tools/runner/file_content.h"
+
+#include "tools/robot/text_codec.h"
+
+#include <algorithm>
+
+namespace vorn::runner {
+namespace {
+
+class Key {
+  public:
+    Key() = default;
+    ~Key() {
+        if (key_) RegCloseKey(key_);
+    }
+    Key(const Key&) = delete;
+    Key& operator=(const Key&) = delete;
+    HKEY* out() { return &key_; }
+    HKEY get() const { return key_; }
+
+  private:
+    HKEY key_ = nullptr;
+};
+
+std::vector<std::string> SubkeyNames(HKEY key) {
+    std::vector<std::string> names;
+    char name[1024];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = sizeof name;
+        if (RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        names.emplace_back(name, length);
+    }
+    return names;
+}
+
+LONG RemoveTree(HKEY parent, const std::string& name) {
+    {
+        Key key;
+        LONG opened = RegOpenKeyExA(parent, name.c_str(), 0, KEY_READ | KEY_WRITE, key.out());
+        if (opened == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
+        if (opened != ERROR_SUCCESS) return opened;
+        for (const std::string& child : SubkeyNames(key.get())) {
+            LONG removed = RemoveTree(key.get(), child);
+            if (removed != ERROR_SUCCESS) return removed;
+        }
+    }
+    return RegDeleteKeyA(parent, name.c_str());
+}
+
+std::vector<std::string> SplitStrings(const std::string& bytes) {
+    std::vector<std::string> strings;
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t end = bytes.find('\0', start);
+        if (end == std::string::npos) end = bytes.size();
+        if (end == start) break; // the empty string that closes the list
+        strings.push_back(bytes.substr(start, end - start));
+        start = end + 1;
+    }
+    return strings;
+}
+
+std::string UpToZero(const std::string& bytes) {
+    return bytes.substr(0, bytes.find('\0'));
+}
+
+std::string Text(const std::string& cp932) {
+    return robot::Quoted(robot::Cp932ToUtf8(cp932));
+}
+
+void ListKey(HKEY key, const std::string& path, std::vector<std::string>& lines) {
+    std::string heading = robot::Cp932ToUtf8(path);
+    lines.push_back(heading.insert(0, 1, '[') + ']');
+    std::vector<std::pair<std::string, RegistryData>> values;
+    for (DWORD index = 0;; ++index) {
+        char name[16384];
+        DWORD nameLength = sizeof name, type = 0, size = 0;
+        if (RegEnumValueA(key, index, name, &nameLength, nullptr, &type, nullptr, &size) !=
+            ERROR_SUCCESS)
+            break;
+        RegistryData data{type, std::string(size, '\0')};
+        nameLength = sizeof name;
+        if (RegEnumValueA(key, index, name, &nameLength, nullptr, &type,
+                          reinterpret_cast<BYTE*>(data.bytes.data()), &size) == ERROR_SUCCESS)
+            data.bytes.resize(size);
+        values.emplace_back(std::string(name, nameLength), data);
+    }
+    std::sort(values.begin(), values.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& [name, data] : values)
+        lines.push_back("  " + (name.empty() ? std::string("(default)") : Text(name)) + " = " +
+                        DescribeData(data));
+    std::vector<std::string> children = SubkeyNames(key);
+    std::sort(children.begin(), children.end());
+    for (const std::string& child : children) {
+        Key sub;
+        if (RegOpenKeyExA(key, child.c_str(), 0, KEY_READ, sub.out()) == ERROR_SUCCESS)
+            ListKey(sub.get(), path + "\\" + child, lines);
+    }
+}
+
+} // namespace
+
+void RemoveKeyTree(const std::string& key) {
+    LONG result = RemoveTree(HKEY_CURRENT_USER, key);
+    if (result != ERROR_SUCCESS)
+        throw MachineError("cannot remove the registry key HKEY_CURRENT_USER\\" +
+                           robot::Cp932ToUtf8(key) + ErrorSuffix(result));
+}
+
+void WriteRegistryEntry(const RegistryEntry& entry) {
+    Key key;
+    LONG result = RegCreateKeyExA(HKEY_CURRENT_USER, entry.key.c_str(), 0, nullptr, 0,
+                                  KEY_READ | KEY_WRITE, nullptr, key.out(), nullptr);
+    if (result != ERROR_SUCCESS)
+        throw MachineError(entry.field + ": cannot create the key " +
+                           robot::Cp932ToUtf8(entry.key) + ErrorSuffix(result));
+    if (!entry.valueName) return;
+    result = RegSetValueExA(key.get(), entry.valueName->c_str(), 0, entry.data.type,
+                            reinterpret_cast<const BYTE*>(entry.data.bytes.data()),
+                            static_cast<DWORD>(entry.data.bytes.size()));
+    if (result != ERROR_SUCCESS)
+        throw MachineError(entry.field + ": cannot write the value " + Text(*entry.valueName) +
+                           ErrorSuffix(result));
+}
+
+bool KeyExists(const std::string& path) {
+    Key key;
+    return RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.out()) == ERROR_SUCCESS;
+}
+
+ValueState ReadValue(const std::string& path, const std::string& valueName) {
+    ValueState state;
+    Key key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.out()) != ERROR_SUCCESS)
+        return state;
+    state.keyExists = true;
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExA(key.get(), valueName.c_str(), nullptr, &type, nullptr, &size) !=
+        ERROR_SUCCESS)
+        return state;
+    state.valueExists = true;
+    state.data.type = type;
+    state.data.bytes.assign(size, '\0');
+    if (RegQueryValueExA(key.get(), valueName.c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(state.data.bytes.data()), &size) == ERROR_SUCCESS)
+        state.data.bytes.resize(size);
+    return state;
+}
+
+std::string DescribeData(const RegistryData& data) {
+    const char* name = RegistryTypeName(data.type);
+    std::string type = name ? name : "type " + std::to_string(data.type);
+    switch (data.type) {
+    case REG_SZ:
+    case REG_EXPAND_SZ:
+        return type + " " + Text(UpToZero(data.bytes));
+    case REG_DWORD:
+        if (data.bytes.size() == 4) {
+            std::uint32_t number = 0;
+            for (int i = 3; i >= 0; --i)
+                number = (number << 8) | static_cast<unsigned char>(data.bytes[i]);
+            char hex[16];
+            wsprintfA(hex, "0x%08X", number);
+            return type + " " + std::to_string(number) + " (" + hex + ")";
+        }
+        break;
+    case REG_MULTI_SZ: {
+        std::string list;
+        for (const std::string& item : SplitStrings(data.bytes))
+            list += (list.empty() ? "" : ", ") + Text(item);
+        return type + " [" + list + "]";
+    }
+    }
+    return type + " hex \"" + ToHex(data.bytes) + "\"";
+}
+
+bool SameData(const RegistryData& expected, const RegistryData& actual) {
+    if (expected.type != actual.type) return false;
+    switch (expected.type) {
+    case REG_SZ:
+    case REG_EXPAND_SZ:
+        return UpToZero(expected.bytes) == UpToZero(actual.bytes);
+    case REG_MULTI_SZ:
+        return SplitStrings(expected.bytes) == SplitStrings(actual.bytes);
+    default:
+        return expected.bytes == actual.bytes;
+    }
+}
+
+std::vector<std::string> ListTree(const std::string& path) {
+    std::vector<std::string> lines;
+    Key key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.out()) != ERROR_SUCCESS)
+        return {"(absent)"};
+    ListKey(key.get(), path, lines);
+    return lines;
+}
+
+} // namespace vorn::runner

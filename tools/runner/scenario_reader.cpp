@@ -1,0 +1,229 @@
+// Reading a scenario file: the top level, the dialogs and the expectations
+// (the setup is in setup_reader.cpp).
+#include "tools/runner/file_access.h"
+#include "tools/runner/scenario_parts.h"
+
+#include "tools/robot/text_codec.h"
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+namespace vorn::runner {
+namespace {
+
+const struct {
+    const char* name;
+    DialogKind kind;
+} DialogKinds[] = {{"warning", DialogKind::Warning},
+                   {"information", DialogKind::Information},
+                   {"input", DialogKind::Input},
+                   {"error-report", DialogKind::ErrorReport},
+                   {"runtime-error", DialogKind::RuntimeError}};
+
+std::vector<std::string> ReadTexts(const Field& field) {
+    std::vector<std::string> texts;
+    for (const Field& item : field.list())
+        texts.push_back(item.machineText());
+    return texts;
+}
+
+robot::Action ReadAnswer(const Field& field) {
+    std::string problem;
+    std::optional<robot::Action> action = robot::ParseAction(field.machineText(), &problem);
+    if (!action) field.fail(robot::Quoted(field.utf8()) + ": " + problem);
+    return *action;
+}
+
+ExpectedDialog ReadDialog(const Field& field) {
+    Object object(field);
+    ExpectedDialog dialog;
+    Field kind = object.need("dialog");
+    dialog.kindName = kind.utf8();
+    bool known = false;
+    for (const auto& entry : DialogKinds)
+        if (dialog.kindName == entry.name) dialog.kind = entry.kind, known = true;
+    if (!known)
+        kind.fail("unknown dialog " + robot::Quoted(dialog.kindName) +
+                  " (known: warning, information, input, error-report, runtime-error)");
+    bool input = dialog.kind == DialogKind::Input;
+    if (auto caption = object.get("caption")) dialog.caption = caption->machineText();
+    if (auto buttons = object.get("buttons")) dialog.buttons = ReadTexts(*buttons);
+    if (auto text = object.get("text")) {
+        if (input) text->fail("an input dialog has no text (its prompt is \"prompt\")");
+        dialog.text = text->machineText();
+    }
+    const struct {
+        const char* key;
+        std::optional<std::string>* target;
+    } inputFields[] = {
+        {"prompt", &dialog.prompt}, {"value", &dialog.value}, {"type", &dialog.type}};
+    for (const auto& inputField : inputFields) {
+        std::optional<Field> value = object.get(inputField.key);
+        if (!value) continue;
+        if (!input) value->fail("only an input dialog has this");
+        *inputField.target = value->machineText();
+    }
+    Field answer = object.need("do");
+    if (answer.json().is_array()) {
+        for (const Field& item : answer.nonEmptyList())
+            dialog.answers.push_back(ReadAnswer(item));
+    } else {
+        dialog.answers.push_back(ReadAnswer(answer));
+    }
+    object.finish();
+    return dialog;
+}
+
+// `"absent": true`; false is no way of saying anything here.
+bool ReadAbsent(Object& object) {
+    std::optional<Field> absent = object.get("absent");
+    if (!absent) return false;
+    if (!absent->boolean()) absent->fail("write \"absent\": true or leave it out");
+    return true;
+}
+
+RegistryExpectation ReadRegistryExpectation(const Field& field) {
+    Object object(field);
+    RegistryExpectation expectation;
+    expectation.field = field.path();
+    expectation.key = ReadKey(object.need("key"));
+    if (auto name = object.get("value")) expectation.valueName = name->machineText();
+    expectation.absent = ReadAbsent(object);
+    if (expectation.absent) {
+        if (object.has("type") || object.has("data"))
+            field.fail("an absent value has no type or data");
+    } else if (expectation.valueName) {
+        expectation.data = ReadRegistryData(object);
+    } else if (object.has("type") || object.has("data")) {
+        field.fail("type and data need a value name (\"value\")");
+    }
+    object.finish();
+    return expectation;
+}
+
+FileExpectation ReadFileExpectation(const Field& field) {
+    Object object(field);
+    FileExpectation expectation;
+    expectation.field = field.path();
+    expectation.path = object.need("path").windowsPath();
+    int given = 0;
+    if (std::optional<Content> content = ReadContent(object)) {
+        expectation.kind = FileExpectation::Kind::Content;
+        expectation.content = *content;
+        ++given;
+    }
+    if (auto other = object.get("same_as_before")) {
+        expectation.kind = FileExpectation::Kind::SameAsBefore;
+        expectation.otherPath = other->windowsPath();
+        ++given;
+    }
+    if (auto unchanged = object.get("unchanged")) {
+        if (!unchanged->boolean()) unchanged->fail("write \"unchanged\": true or leave it out");
+        expectation.kind = FileExpectation::Kind::Unchanged;
+        ++given;
+    }
+    if (ReadAbsent(object)) {
+        expectation.kind = FileExpectation::Kind::Absent;
+        ++given;
+    }
+    if (given != 1)
+        field.fail("give exactly one of text, hex, bytes, same_as_before, unchanged and absent");
+    object.finish();
+    return expectation;
+}
+
+IniExpectation ReadIniExpectation(const Field& field) {
+    Object object(field);
+    IniExpectation expectation;
+    expectation.field = field.path();
+    expectation.path = object.need("path").windowsPath();
+    expectation.section = object.need("section").machineText();
+    expectation.key = object.need("key").machineText();
+    std::optional<Field> value = object.get("value");
+    bool absent = ReadAbsent(object);
+    if (value && absent) field.fail("give either value or absent, not both");
+    if (!value && !absent) field.fail("needs value or \"absent\": true");
+    if (value) expectation.value = value->machineText();
+    object.finish();
+    return expectation;
+}
+
+Expectations ReadExpectations(const Field& field) {
+    Object object(field);
+    Expectations expect;
+    if (auto code = object.get("exit_code")) expect.exitCode = code->integer(INT32_MIN, UINT32_MAX);
+    if (auto editor = object.get("editor")) expect.editor = editor->boolean();
+    if (auto registry = object.get("registry"))
+        for (const Field& item : registry->list())
+            expect.registry.push_back(ReadRegistryExpectation(item));
+    if (auto files = object.get("files"))
+        for (const Field& item : files->list())
+            expect.files.push_back(ReadFileExpectation(item));
+    if (auto ini = object.get("ini"))
+        for (const Field& item : ini->list())
+            expect.ini.push_back(ReadIniExpectation(item));
+    object.finish();
+    return expect;
+}
+
+} // namespace
+
+Scenario ParseScenario(const std::string& text, const std::string& file) {
+    Json json;
+    try {
+        json = Json::parse(text);
+    } catch (const Json::exception& error) {
+        throw ScenarioError(file + ": not valid JSON: " + error.what());
+    }
+    Scenario scenario;
+    scenario.file = file;
+    Object root(Field(json, "", scenario.file));
+    Field title = root.need("title");
+    scenario.title = title.utf8();
+    if (scenario.title.empty()) title.fail("the title is empty");
+    if (auto setup = root.get("setup")) scenario.setup = ReadSetup(*setup);
+    if (auto dialogs = root.get("dialogs"))
+        for (const Field& item : dialogs->list())
+            scenario.dialogs.push_back(ReadDialog(item));
+    if (auto expect = root.get("expect")) scenario.expect = ReadExpectations(*expect);
+    root.finish();
+    return scenario;
+}
+
+Scenario LoadScenario(const std::string& path) {
+    std::string shown = robot::Cp932ToUtf8(path);
+    std::ifstream stream(path, std::ios::binary);
+    if (!stream) throw ScenarioError(shown + ": cannot be read");
+    std::ostringstream text;
+    text << stream.rdbuf();
+    return ParseScenario(text.str(), shown);
+}
+
+std::vector<std::string> NamedFilePaths(const Scenario& scenario) {
+    std::vector<std::string> all;
+    const Setup& setup = scenario.setup;
+    for (const FileEntry& file : setup.files)
+        all.push_back(file.path);
+    for (const auto* list : {&setup.remove, &setup.readOnly, &setup.locked})
+        all.insert(all.end(), list->begin(), list->end());
+    for (const TimeEntry& time : setup.mtime)
+        all.push_back(time.path);
+    for (const FileExpectation& file : scenario.expect.files) {
+        all.push_back(file.path);
+        if (!file.otherPath.empty()) all.push_back(file.otherPath);
+    }
+    for (const IniExpectation& ini : scenario.expect.ini)
+        all.push_back(ini.path);
+
+    std::vector<std::string> unique, seen;
+    for (const std::string& path : all) {
+        std::string folded = FoldPath(path);
+        if (std::find(seen.begin(), seen.end(), folded) != seen.end()) continue;
+        seen.push_back(folded);
+        unique.push_back(path);
+    }
+    return unique;
+}
+
+} // namespace vorn::runner

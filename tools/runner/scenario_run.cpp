@@ -1,0 +1,191 @@
+#include "tools/runner/scenario_run.h"
+
+#include "tools/runner/dialog_match.h"
+#include "tools/runner/editor_watch.h"
+#include "tools/runner/expectations.h"
+#include "tools/runner/leftovers.h"
+#include "tools/runner/summary.h"
+
+#include "tools/robot/text_codec.h"
+
+#include <cstdio>
+#include <functional>
+
+namespace vorn::runner {
+namespace {
+
+constexpr DWORD DialogTimeoutMs = 15000; // for each expected dialog, and for the end
+constexpr DWORD CloseTimeoutMs = 10000;  // for a dialog to go once answered
+
+using Poll = std::function<void()>;
+
+std::string Stem(const std::string& utf8File) {
+    size_t slash = utf8File.find_last_of("\\/");
+    std::string name = slash == std::string::npos ? utf8File : utf8File.substr(slash + 1);
+    size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+// A screenshot of each dialog before it is answered, in a folder per scenario:
+// SHOTS\<scenario file name>\01-warning.bmp.
+class Shots {
+  public:
+    Shots(const std::string& root, const std::string& scenarioFile) {
+        if (root.empty()) return;
+        try {
+            folder_ = root + "\\" + robot::Utf8ToCp932(Stem(scenarioFile));
+            MakeFolders(folder_);
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "runner: no screenshots: %s\n", error.what());
+            folder_.clear();
+        }
+    }
+    void take(int number, const std::string& kind, const robot::Dialog& dialog) const {
+        if (folder_.empty()) return;
+        char name[64];
+        std::snprintf(name, sizeof name, "\\%02d-%s.bmp", number, kind.c_str());
+        try {
+            robot::SaveScreenshot(dialog.window, folder_ + name);
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "runner: screenshot %s: %s\n", name + 1, error.what());
+        }
+    }
+
+  private:
+    std::string folder_;
+};
+
+std::string Answer(const robot::Action& action) {
+    return robot::Quoted(robot::Cp932ToUtf8(action.source));
+}
+
+// Answers one dialog, already matched: types, then gives each answer in turn.
+std::optional<std::string> AnswerDialog(const ExpectedDialog& expected, robot::Dialog dialog,
+                                        const robot::Program& program, const Poll& poll) {
+    try {
+        if (expected.type) robot::TypeIntoEdit(dialog, *expected.type);
+        for (size_t i = 0; i < expected.answers.size(); ++i) {
+            robot::Perform(program, dialog, expected.answers[i]);
+            if (i + 1 == expected.answers.size()) break;
+            robot::Settle(program);
+            if (!IsWindow(dialog.window) || !IsWindowVisible(dialog.window))
+                return "closed by the answer " + Answer(expected.answers[i]) +
+                       " before the answers after it";
+            dialog = robot::ReadDialog(dialog.window);
+        }
+    } catch (const robot::RobotError& error) {
+        return std::string("cannot answer: ") + error.what();
+    }
+    if (!robot::WaitUntilClosed(program, dialog.window, CloseTimeoutMs, poll))
+        return "still open 10 s after the answer " + Answer(expected.answers.back());
+    return std::nullopt;
+}
+
+std::optional<std::string> DriveDialogs(const Scenario& scenario, const robot::Program& program,
+                                        const Shots& shots, const Poll& poll) {
+    size_t count = scenario.dialogs.size();
+    for (size_t i = 0; i < count; ++i) {
+        const ExpectedDialog& expected = scenario.dialogs[i];
+        std::string label = "dialog " + std::to_string(i + 1) + " (" + expected.kindName + ")";
+        robot::WaitResult wait = robot::WaitForDialog(program, DialogTimeoutMs, poll);
+        if (wait.kind == robot::WaitResult::Ended)
+            return label + ": missing: the program ended with exit code " +
+                   std::to_string(program.exitCode()) +
+                   (i ? " after dialog " + std::to_string(i) : " before any dialog");
+        if (wait.kind == robot::WaitResult::TimedOut)
+            return label + ": missing: no dialog appeared within 15 s";
+        robot::Dialog dialog = robot::ReadDialog(wait.dialog);
+        shots.take(static_cast<int>(i + 1), expected.kindName, dialog);
+        if (auto difference = FindDifference(expected, dialog)) return label + ": " + *difference;
+        if (auto problem = AnswerDialog(expected, dialog, program, poll))
+            return label + ": " + *problem;
+    }
+    robot::WaitResult wait = robot::WaitForDialog(program, DialogTimeoutMs, poll);
+    if (wait.kind == robot::WaitResult::DialogShown) {
+        robot::Dialog dialog = robot::ReadDialog(wait.dialog);
+        shots.take(static_cast<int>(count + 1), "extra", dialog);
+        return "dialog " + std::to_string(count + 1) +
+               ": extra dialog: " + std::string(robot::ShapeName(dialog.shape)) + " " +
+               Sketch(dialog);
+    }
+    if (wait.kind == robot::WaitResult::TimedOut)
+        return std::string("the program did not end within 15 s after the last dialog");
+    return std::nullopt;
+}
+
+std::vector<std::string> SummaryPaths(const Scenario& scenario, const MachineLayout& layout) {
+    std::vector<std::string> paths = NamedFilePaths(scenario);
+    for (const std::string& path : WatchedSystemFiles(layout)) {
+        bool named = false;
+        for (const std::string& known : paths)
+            named = named || FoldPath(known) == FoldPath(path);
+        if (!named) paths.push_back(path);
+    }
+    return paths;
+}
+
+} // namespace
+
+ScenarioOutcome RunScenario(const Scenario& scenario, const RunOptions& options) {
+    ScenarioOutcome outcome;
+    const MachineLayout& layout = options.layout;
+    CloseLeftoverEditors(layout.programDir);
+    FileLocks locks;
+    try {
+        ResetMachine(scenario, layout);
+    } catch (const MachineError& error) {
+        outcome.difference = std::string("machine reset: ") + error.what();
+        return outcome;
+    }
+    LeftoverWatch leftovers(scenario, layout);
+    std::vector<std::string> summaryPaths = SummaryPaths(scenario, layout);
+    MachineSnapshot before;
+    try {
+        ApplySetup(scenario, locks);
+        if (options.summary) before = TakeSnapshot(summaryPaths, layout.windowsDir + "\\win.ini");
+    } catch (const MachineError& error) {
+        leftovers.record();
+        outcome.difference = std::string("setup: ") + error.what();
+        return outcome;
+    }
+    FileRecord record;
+    for (const std::string& path : PathsToRecord(scenario.expect))
+        record.take(path, locks.handleFor(path));
+
+    std::optional<std::string> difference;
+    RunFacts facts;
+    try {
+        robot::Program program("\"" + layout.programDir + "\\VORN.EXE\"", layout.programDir);
+        EditorWatch editors(program.processId());
+        Poll poll = [&editors] { editors.poll(); };
+        if (options.interactive) {
+            std::fputs("runner: VORN.EXE runs; answer its dialogs by hand\n", stderr);
+            while (!program.waitForEnd(200))
+                poll();
+        } else {
+            difference =
+                DriveDialogs(scenario, program, Shots(options.shotsDir, scenario.file), poll);
+        }
+        if (difference) program.kill();
+        program.waitForEnd(5000);
+        editors.poll();
+        facts = {program.exitCode(), editors.started(), editors.startedOnReadme(),
+                 editors.commandLines()};
+        if (!options.interactive) editors.closeAll();
+    } catch (const robot::RobotError& error) {
+        difference = std::string("cannot run the program: ") + error.what();
+    }
+    locks.release();
+    leftovers.record();
+    outcome.exitCode = facts.exitCode;
+    if (!difference && !options.interactive)
+        difference = FindUnmetExpectation(scenario.expect, facts, record);
+    outcome.difference = difference;
+    if (options.summary)
+        outcome.summary =
+            FormatSummary(scenario.title, scenario.file, before,
+                          TakeSnapshot(summaryPaths, layout.windowsDir + "\\win.ini"));
+    return outcome;
+}
+
+} // namespace vorn::runner

@@ -1,0 +1,28 @@
+// One scenario from start to end: reset and set up the machine, run the
+// program and answer its dialogs, check what it left.
+#pragma once
+
+#include "tools/runner/machine.h"
+#include "tools/runner/scenario.h"
+
+#include <optional>
+#include <string>
+
+namespace vorn::runner {
+
+struct RunOptions {
+    MachineLayout layout;
+    std::string shotsDir; // code page 932; empty: no screenshots
+    bool summary = false;
+    bool interactive = false; // a person answers; nothing is checked
+};
+
+struct ScenarioOutcome {
+    std::optional<std::string> difference; // UTF-8; nullopt when the scenario passed
+    std::string summary;                   // UTF-8; empty unless asked for
+    DWORD exitCode = 0;
+};
+
+ScenarioOutcome RunScenario(const Scenario& scenario, const RunOptions& options);
+
+} // namespace vorn::runner
