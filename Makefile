@@ -37,6 +37,7 @@ e2e:
 
 e2e-run: win
 	tools/runner/run-scenarios $(WIN) $(SCENARIOS)
+	tools/runner/check-negative-controls $(WIN)
 
 bench:
 	tools/bench/bench make bench-run

@@ -153,7 +153,7 @@ std::optional<std::string> FindDifference(const ExpectedDialog& expected,
                                           const robot::Dialog& actual) {
     if (actual.shape != ShapeOf(expected.kind))
         return Differs("dialog", ShapeWanted(expected.kind) + " (" + expected.kindName + ")",
-                       ShapeSeen(actual.shape) + " " + Sketch(actual));
+                       Sketch(actual));
     std::optional<std::string> caption =
         expected.caption ? expected.caption : DefaultCaption(expected.kind);
     if (caption && *caption != actual.caption)
@@ -170,7 +170,7 @@ std::optional<std::string> FindDifference(const ExpectedDialog& expected,
 }
 
 std::string Sketch(const robot::Dialog& dialog) {
-    std::string sketch = "captioned " + Text(dialog.caption);
+    std::string sketch = ShapeSeen(dialog.shape) + " captioned " + Text(dialog.caption);
     if (dialog.shape == robot::DialogShape::InputBox)
         return sketch + " with prompt " + Text(dialog.prompt) + " and value " +
                Text(dialog.editText);

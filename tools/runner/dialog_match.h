@@ -24,7 +24,7 @@ std::optional<std::string> DefaultCaption(DialogKind kind);
 std::optional<std::string> FindDifference(const ExpectedDialog& expected,
                                           const robot::Dialog& actual);
 
-// A short description of a dialog for messages: kind, caption, text.
+// A short description of a dialog for messages: shape, caption, text, buttons.
 std::string Sketch(const robot::Dialog& dialog);
 
 } // namespace vorn::runner

@@ -104,9 +104,7 @@ std::optional<std::string> DriveDialogs(const Scenario& scenario, const robot::P
     if (wait.kind == robot::WaitResult::DialogShown) {
         robot::Dialog dialog = robot::ReadDialog(wait.dialog);
         shots.take(static_cast<int>(count + 1), "extra", dialog);
-        return "dialog " + std::to_string(count + 1) +
-               ": extra dialog: " + std::string(robot::ShapeName(dialog.shape)) + " " +
-               Sketch(dialog);
+        return "dialog " + std::to_string(count + 1) + ": extra dialog: " + Sketch(dialog);
     }
     if (wait.kind == robot::WaitResult::TimedOut)
         return std::string("the program did not end within 15 s after the last dialog");
