@@ -136,6 +136,7 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    options.shotsFolderPerScenario = files.size() > 1;
     std::ofstream summary;
     if (options.summary) {
         summary.open(summaryPath, std::ios::binary | std::ios::trunc);

@@ -26,14 +26,18 @@ std::string Stem(const std::string& utf8File) {
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-// A screenshot of each dialog before it is answered, in a folder per scenario:
-// SHOTS\<scenario file name>\01-warning.bmp.
+// A screenshot of each dialog before it is answered: SHOTS\01-warning.bmp, or
+// SHOTS\<scenario file name>\01-warning.bmp when the run has several.
 class Shots {
   public:
-    Shots(const std::string& root, const std::string& scenarioFile) {
-        if (root.empty()) return;
+    Shots(const RunOptions& options, const std::string& scenarioFile) {
+        if (options.shotsDir.empty()) return;
         try {
-            folder_ = root + "\\" + robot::Utf8ToCp932(Stem(scenarioFile));
+            folder_ = options.shotsDir;
+            if (options.shotsFolderPerScenario) {
+                folder_ += '\\';
+                folder_ += robot::Utf8ToCp932(Stem(scenarioFile));
+            }
             MakeFolders(folder_);
         } catch (const std::exception& error) {
             std::fprintf(stderr, "runner: no screenshots: %s\n", error.what());
@@ -140,7 +144,8 @@ ScenarioOutcome RunScenario(const Scenario& scenario, const RunOptions& options)
     MachineSnapshot before;
     try {
         ApplySetup(scenario, locks);
-        if (options.summary) before = TakeSnapshot(summaryPaths, layout.windowsDir + "\\win.ini");
+        if (options.summary)
+            before = TakeSnapshot(summaryPaths, layout.windowsDir + "\\win.ini", locks);
     } catch (const MachineError& error) {
         leftovers.record();
         outcome.difference = std::string("setup: ") + error.what();
@@ -158,11 +163,11 @@ ScenarioOutcome RunScenario(const Scenario& scenario, const RunOptions& options)
         Poll poll = [&editors] { editors.poll(); };
         if (options.interactive) {
             std::fputs("runner: VORN.EXE runs; answer its dialogs by hand\n", stderr);
+            std::fflush(stderr);
             while (!program.waitForEnd(200))
                 poll();
         } else {
-            difference =
-                DriveDialogs(scenario, program, Shots(options.shotsDir, scenario.file), poll);
+            difference = DriveDialogs(scenario, program, Shots(options, scenario.file), poll);
         }
         if (difference) program.kill();
         program.waitForEnd(5000);
@@ -182,7 +187,7 @@ ScenarioOutcome RunScenario(const Scenario& scenario, const RunOptions& options)
     if (options.summary)
         outcome.summary =
             FormatSummary(scenario.title, scenario.file, before,
-                          TakeSnapshot(summaryPaths, layout.windowsDir + "\\win.ini"));
+                          TakeSnapshot(summaryPaths, layout.windowsDir + "\\win.ini", locks));
     return outcome;
 }
 

@@ -13,6 +13,8 @@ namespace vorn::runner {
 struct RunOptions {
     MachineLayout layout;
     std::string shotsDir; // code page 932; empty: no screenshots
+    // Several scenarios in one run keep their screenshots apart, a folder each.
+    bool shotsFolderPerScenario = false;
     bool summary = false;
     bool interactive = false; // a person answers; nothing is checked
 };

@@ -71,10 +71,11 @@ void Changes(std::string& out, const std::vector<std::string>& before,
 
 } // namespace
 
-MachineSnapshot TakeSnapshot(const std::vector<std::string>& paths, const std::string& winIni) {
+MachineSnapshot TakeSnapshot(const std::vector<std::string>& paths, const std::string& winIni,
+                             const FileLocks& locks) {
     MachineSnapshot snapshot;
     for (const std::string& path : paths)
-        snapshot.files.emplace_back(path, StateLine(ReadFileState(path)));
+        snapshot.files.emplace_back(path, StateLine(ReadFileState(path, locks.handleFor(path))));
     snapshot.registry = ListTree(ClientKey);
     snapshot.fontSubstitutes = FontSubstitutes(winIni);
     return snapshot;

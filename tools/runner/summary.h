@@ -3,6 +3,8 @@
 // registry tree and win.ini's font substitutes, before and after.
 #pragma once
 
+#include "tools/runner/machine.h"
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,7 +17,9 @@ struct MachineSnapshot {
     std::vector<std::string> fontSubstitutes;               // lines, UTF-8
 };
 
-MachineSnapshot TakeSnapshot(const std::vector<std::string>& paths, const std::string& winIni);
+// Files the runner holds open (`locks`) are read through its own handle.
+MachineSnapshot TakeSnapshot(const std::vector<std::string>& paths, const std::string& winIni,
+                             const FileLocks& locks);
 
 // The section for one scenario, UTF-8.
 std::string FormatSummary(const std::string& title, const std::string& file,
