@@ -158,7 +158,12 @@ int main(int argc, char** argv) {
             Say("FAILED " + shown + ": " + WithoutFilePrefix(error.what(), shown) + "\n");
             continue;
         }
-        ScenarioOutcome outcome = RunScenario(scenario, options);
+        ScenarioOutcome outcome;
+        try {
+            outcome = RunScenario(scenario, options);
+        } catch (const std::exception& error) {
+            outcome.difference = std::string("the runner failed: ") + error.what();
+        }
         if (options.summary) summary << outcome.summary << std::flush;
         if (options.interactive) {
             Say("ran " + scenario.title + ": exit code " + std::to_string(outcome.exitCode) +
