@@ -6,7 +6,7 @@ WIN        := $(BUILD)/win
 JOBS       ?= 2
 SCENARIOS  ?= tests/e2e
 WINE_RUN   := tools/bench/wine-run
-VERSION    := $(shell sed -n 's/^project(vorn VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+VERSION    := $(shell sed -n "s/^project.vorn VERSION \([0-9.]*\).*/\1/p" CMakeLists.txt)
 
 .PHONY: all native win test test-all test-native test-wine e2e e2e-run negative-run bench bench-run \
         screenshots screenshots-run dist demo demo-run format clean
