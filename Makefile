@@ -27,10 +27,10 @@ test:
 test-all: native win test-native test-wine e2e-run negative-run
 
 test-native: native
-	ctest --test-dir $(NATIVE) --output-on-failure
+	ctest --test-dir $(NATIVE) --output-on-failure --timeout 300
 
 test-wine: win
-	ctest --test-dir $(WIN) --output-on-failure
+	ctest --test-dir $(WIN) --output-on-failure --timeout 300
 
 e2e:
 	tools/bench/bench make e2e-run SCENARIOS="$(SCENARIOS)"
