@@ -81,13 +81,13 @@ TEST(ScenarioReader, TurnsAValidFileIntoMachineBytes) {
     EXPECT_EQ(scenario.setup.mtime[0].localTime.wYear, 1979);
     EXPECT_EQ(scenario.setup.mtime[0].localTime.wHour, 23);
 
-    ASSERT_EQ(scenario.dialogs.size(), 2u);
-    EXPECT_EQ(scenario.dialogs[0].kind, DialogKind::Warning);
-    EXPECT_EQ(*scenario.dialogs[0].buttons, (std::vector<std::string>{"OK", "ｷｬﾝｾﾙ"}));
-    ASSERT_EQ(scenario.dialogs[0].answers.size(), 1u);
-    EXPECT_EQ(scenario.dialogs[0].answers[0].button, "ｷｬﾝｾﾙ");
-    EXPECT_EQ(scenario.dialogs[1].answers.size(), 2u);
-    EXPECT_EQ(*scenario.dialogs[1].type, "");
+    ASSERT_EQ(scenario.runs[0].dialogs.size(), 2u);
+    EXPECT_EQ(scenario.runs[0].dialogs[0].kind, DialogKind::Warning);
+    EXPECT_EQ(*scenario.runs[0].dialogs[0].buttons, (std::vector<std::string>{"OK", "ｷｬﾝｾﾙ"}));
+    ASSERT_EQ(scenario.runs[0].dialogs[0].answers.size(), 1u);
+    EXPECT_EQ(scenario.runs[0].dialogs[0].answers[0].button, "ｷｬﾝｾﾙ");
+    EXPECT_EQ(scenario.runs[0].dialogs[1].answers.size(), 2u);
+    EXPECT_EQ(*scenario.runs[0].dialogs[1].type, "");
     EXPECT_EQ(*scenario.expect.exitCode, 0);
     EXPECT_TRUE(*scenario.expect.editor);
     EXPECT_TRUE(scenario.expect.registry[0].absent);
@@ -117,9 +117,9 @@ TEST(ScenarioReader, NamedPathsAreListedOnceWhateverTheirCase) {
 }
 
 TEST(ScenarioReader, RefusesUnknownKeysNamingFileAndField) {
-    EXPECT_EQ(
-        Refusal(u8R"({"title": "t", "titel": "x"})"),
-        "case.json: field \"titel\": unknown key (known here: title, setup, dialogs, expect)");
+    EXPECT_EQ(Refusal(u8R"({"title": "t", "titel": "x"})"),
+              "case.json: field \"titel\": unknown key (known here: title, program, setup, "
+              "dialogs, runs, expect)");
     std::string nested = Refusal(u8R"({"title": "t", "setup": {"files": [{"pth": "C:\\a"}]}})");
     EXPECT_EQ(nested.find("case.json: field \"setup.files[0]"), 0u) << nested;
     std::string dialog = Refusal(
