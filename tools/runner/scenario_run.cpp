@@ -118,17 +118,11 @@ std::optional<std::string> DriveDialogs(const ProgramRun& run, const robot::Prog
     return std::nullopt;
 }
 
-// What the runs of a scenario showed of the editor, together.
-struct EditorFacts {
-    bool started = false, onReadme = false;
-    std::string commandLines;
-};
-
 // Starts one program of the package, answers its dialogs and waits for its
 // end. The difference names the run when the scenario chains several.
 std::optional<std::string> PerformRun(const Scenario& scenario, size_t index,
                                       const RunOptions& options, const Shots& shots,
-                                      int& shotNumber, EditorFacts& editorFacts, DWORD& exitCode) {
+                                      int& shotNumber, RunFacts& facts, DWORD& exitCode) {
     const ProgramRun& run = scenario.runs[index];
     const MachineLayout& layout = options.layout;
     std::optional<std::string> difference;
@@ -148,9 +142,10 @@ std::optional<std::string> PerformRun(const Scenario& scenario, size_t index,
     program.waitForEnd(5000);
     editors.poll();
     exitCode = program.exitCode();
-    editorFacts.started = editorFacts.started || editors.started();
-    editorFacts.onReadme = editorFacts.onReadme || editors.startedOnReadme();
-    editorFacts.commandLines += editors.commandLines();
+    // The editor counts when any of the runs started it.
+    facts.editorStarted = facts.editorStarted || editors.started();
+    facts.editorOnReadme = facts.editorOnReadme || editors.startedOnReadme();
+    facts.editorCommandLines += editors.commandLines();
     if (!options.interactive) editors.closeAll();
     if (!difference && run.exitCode && !options.interactive &&
         static_cast<DWORD>(*run.exitCode) != exitCode)
@@ -205,18 +200,14 @@ ScenarioOutcome RunScenario(const Scenario& scenario, const RunOptions& options)
 
     std::optional<std::string> difference;
     RunFacts facts;
-    EditorFacts editorFacts;
     DWORD exitCode = 0;
     try {
         Shots shots(options, scenario.file);
         int shotNumber = 1;
         for (size_t i = 0; i < scenario.runs.size() && !difference; ++i)
-            difference = PerformRun(scenario, i, options, shots, shotNumber, editorFacts, exitCode);
+            difference = PerformRun(scenario, i, options, shots, shotNumber, facts, exitCode);
         // Each chained run checked its own exit code.
         if (!scenario.chained) facts.exitCode = exitCode;
-        facts.editorStarted = editorFacts.started;
-        facts.editorOnReadme = editorFacts.onReadme;
-        facts.editorCommandLines = editorFacts.commandLines;
     } catch (const robot::RobotError& error) {
         difference = std::string("cannot run the program: ") + error.what();
     }
