@@ -29,4 +29,12 @@ void ReplaceFaceName(TMemoryStream& stream, const FaceNameRule& rule,
     }
 }
 
+void RewriteFaceNames(TMemoryStream& stream,
+                      const std::function<void(const String& found)>& announce) {
+    stream.MoveTo(0, FromStart);
+    ReplaceFaceName(stream, SansSerifRule, announce);
+    stream.MoveTo(0, FromStart);
+    ReplaceFaceName(stream, ArialRule, announce);
+}
+
 } // namespace vorn

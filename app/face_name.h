@@ -21,4 +21,10 @@ inline constexpr FaceNameRule ArialRule{"Arial", "Ariaj"};
 void ReplaceFaceName(TMemoryStream& stream, const FaceNameRule& rule,
                      const std::function<void(const String& found)>& announce);
 
+// The run's rewrite of the client's program file: the "MS Sans Serif" pass
+// over the whole stream, then the "Arial" pass over what it left. The undo
+// applies it to a backup to learn whether that backup is the file's own.
+void RewriteFaceNames(TMemoryStream& stream,
+                      const std::function<void(const String& found)>& announce);
+
 } // namespace vorn

@@ -1,11 +1,10 @@
 // The steps that open every run: the read-me, the Windows folder, the two
 // bitmap fonts and the client's install folder.
-#include "app/client_paths.h"
+#include "app/client_location.h"
 #include "app/messages.h"
 #include "app/patch_run.h"
 #include "host/dialogs.h"
 #include "host/files.h"
-#include "host/registry.h"
 
 namespace vorn {
 
@@ -33,11 +32,7 @@ void PatchRun::InstallBitmapFonts() {
 }
 
 bool PatchRun::LocateClient() {
-    {
-        TRegistry registry;
-        if (!registry.OpenExisting(client::DefaultPrefsKey)) return false;
-        ClientDir = registry.ReadText(client::InstallPathValue);
-    }
+    if (!FindClientDir(ClientDir)) return false;
     // A stale font cache would keep the old fonts after the restart.
     RemoveFile(WindowsDir + "\\ttfCache");
     return true;

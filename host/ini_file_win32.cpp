@@ -12,4 +12,9 @@ void TIniFile::WriteEntry(const String& section, const String& key, const String
         Raise(Exception(FillIn("%s に書き込めません", profilePath_)));
 }
 
+void TIniFile::DeleteEntry(const String& section, const String& key) {
+    if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), nullptr, profilePath_.c_str()))
+        Raise(Exception(FillIn("%s に書き込めません", profilePath_)));
+}
+
 } // namespace vorn

@@ -11,6 +11,9 @@
 //    ERegistryException "'%s' のﾃﾞｰﾀ型が不正です" for a non-string type and
 //    "'%s' の取得に失敗しました" when the data query fails.
 //  - HasValue: never raises; false with no open key.
+//  - ValueType: the platform's type number of a value of the open key
+//    (TextValueType for REG_SZ), NoValueType when there is no such value or no
+//    open key. Never raises.
 //  - ListSubkeys: empties the list first; with no open key it stays empty.
 //    Never raises. A failed enumeration step (the key changed after it was
 //    counted, or a name longer than the buffer) adds nothing for that index:
@@ -41,6 +44,9 @@ using SubkeyEnumStep =
 void CollectSubkeyNames(TStringList& list, std::uint32_t count, std::uint32_t longest,
                         bool doubleLongest, const SubkeyEnumStep& step);
 
+constexpr std::int32_t NoValueType = -1;
+constexpr std::int32_t TextValueType = 1; // REG_SZ
+
 class TRegistry {
   public:
     TRegistry();
@@ -51,6 +57,7 @@ class TRegistry {
     bool OpenExisting(const String& path);
     String ReadText(const String& name);
     bool HasValue(const String& name);
+    std::int32_t ValueType(const String& name);
     void ListSubkeys(TStringList& list);
     void WriteText(const String& name, const String& text);
     void CloseCurrent();

@@ -70,6 +70,16 @@ bool TRegistry::HasValue(const String& name) {
            ERROR_SUCCESS;
 }
 
+std::int32_t TRegistry::ValueType(const String& name) {
+    if (activeKey_ == nullptr) return NoValueType;
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExA(AsKey(activeKey_), name.c_str(), nullptr, &type, nullptr, &size) !=
+        ERROR_SUCCESS)
+        return NoValueType;
+    return static_cast<std::int32_t>(type);
+}
+
 void TRegistry::ListSubkeys(TStringList& list) {
     list.Clear();
     if (activeKey_ == nullptr) return;

@@ -94,6 +94,22 @@ TEST_F(ProfileWrite, ConstructionAndDestructionWithoutAWriteLeaveTheFileAlone) {
     EXPECT_EQ(GetFileAttributesA(folder.File("absent.ini").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+using ProfileDelete = ProfileTest;
+
+TEST_F(ProfileDelete, RemovesOnlyTheNamedKeysAndAMissingKeyIsNoFailure) {
+    const String path = folder.File("win.ini");
+    testkit::WriteFileBytes(path,
+                            "[windows]\r\nload=\r\n[FontSubstitutes]\r\nHelv=MS Sans Serif\r\n"
+                            "MS Sans Serij=Korvel,128,3\r\nAriaj=KorvelFix,128,3\r\n"
+                            "Tms Rmn=Times New Roman\r\n[fonts]\r\nA=a.fon\r\n");
+    TIniFile profile(path);
+    profile.DeleteEntry("FontSubstitutes", "MS Sans Serij");
+    profile.DeleteEntry("FontSubstitutes", "Ariaj");
+    profile.DeleteEntry("FontSubstitutes", "Ariaj");
+    EXPECT_FILE_BYTES(path, "[windows]\r\nload=\r\n[FontSubstitutes]\r\nHelv=MS Sans Serif\r\n"
+                            "Tms Rmn=Times New Roman\r\n[fonts]\r\nA=a.fon\r\n");
+}
+
 using ProfileRefused = ProfileTest;
 
 TEST_F(ProfileRefused, ReadOnlyProfileRaisesWithThePathAndStaysUsable) {
@@ -107,6 +123,16 @@ TEST_F(ProfileRefused, ReadOnlyProfileRaisesWithThePathAndStaysUsable) {
     testkit::SetReadOnly(path, false);
     profile.WriteEntry("FontSubstitutes", "Ariaj", "Korvel");
     EXPECT_FILE_BYTES(path, "[FontSubstitutes]\r\nHelv=MS Sans Serif\r\nAriaj=Korvel\r\n");
+}
+
+TEST_F(ProfileRefused, DeleteFromAReadOnlyProfileRaisesWithThePath) {
+    const String path = folder.File("win.ini");
+    testkit::WriteFileBytes(path, "[FontSubstitutes]\r\nAriaj=Korvel\r\n");
+    testkit::SetReadOnly(path, true);
+    TIniFile profile(path);
+    EXPECT_RAISE(Exception, profile.DeleteEntry("FontSubstitutes", "Ariaj"),
+                 path + " に書き込めません");
+    EXPECT_FILE_BYTES(path, "[FontSubstitutes]\r\nAriaj=Korvel\r\n");
 }
 
 TEST_F(ProfileRefused, MissingFolderRaisesWithThePath) {

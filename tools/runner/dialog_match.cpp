@@ -134,12 +134,12 @@ bool TextMatches(const std::string& pattern, const std::string& actual) {
     return MatchFrom(Pieces(pattern), 0, actual, isStart, 0);
 }
 
-std::optional<std::string> DefaultCaption(DialogKind kind) {
+std::optional<std::string> DefaultCaption(DialogKind kind, const std::string& programTitle) {
     switch (kind) {
     case DialogKind::Warning:
         return std::string("警告");
     case DialogKind::Information:
-        return std::string("Vorn");
+        return programTitle;
     case DialogKind::ErrorReport:
         return std::string("ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ");
     case DialogKind::RuntimeError:
@@ -150,12 +150,13 @@ std::optional<std::string> DefaultCaption(DialogKind kind) {
 }
 
 std::optional<std::string> FindDifference(const ExpectedDialog& expected,
-                                          const robot::Dialog& actual) {
+                                          const robot::Dialog& actual,
+                                          const std::string& programTitle) {
     if (actual.shape != ShapeOf(expected.kind))
         return Differs("dialog", ShapeWanted(expected.kind) + " (" + expected.kindName + ")",
                        Sketch(actual));
     std::optional<std::string> caption =
-        expected.caption ? expected.caption : DefaultCaption(expected.kind);
+        expected.caption ? expected.caption : DefaultCaption(expected.kind, programTitle);
     if (caption && *caption != actual.caption)
         return Differs("caption", Text(*caption), Text(actual.caption));
     if (expected.text && !TextMatches(*expected.text, actual.text))

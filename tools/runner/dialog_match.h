@@ -15,14 +15,16 @@ namespace vorn::runner {
 // everything else must be equal. Double-byte characters are never split.
 bool TextMatches(const std::string& pattern, const std::string& actual);
 
-// The caption a dialog of this kind shows unless the scenario names another;
-// nullopt for the input box, whose caption is only compared when given.
-std::optional<std::string> DefaultCaption(DialogKind kind);
+// The caption a dialog of this kind shows unless the scenario names another
+// (an information dialog shows the title of the program that runs); nullopt
+// for the input box, whose caption is only compared when given.
+std::optional<std::string> DefaultCaption(DialogKind kind, const std::string& programTitle);
 
 // The first field in which the dialog differs, as "field: expected ..., the
 // dialog shows ..." (UTF-8); nullopt when it is the expected one.
 std::optional<std::string> FindDifference(const ExpectedDialog& expected,
-                                          const robot::Dialog& actual);
+                                          const robot::Dialog& actual,
+                                          const std::string& programTitle = "Vorn");
 
 // A short description of a dialog for messages: shape, caption, text, buttons.
 std::string Sketch(const robot::Dialog& dialog);

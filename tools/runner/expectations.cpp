@@ -47,9 +47,35 @@ std::optional<std::string> CompareStates(const std::string& what, const FileStat
     return what + "expected " + Describe(expected) + ", found " + Describe(actual);
 }
 
-std::optional<std::string> CheckRegistry(const RegistryExpectation& expectation) {
+std::string Fold(const std::string& text) {
+    std::string folded = text;
+    CharUpperBuffA(folded.data(), static_cast<DWORD>(folded.size()));
+    return folded;
+}
+
+// The first line in which two listings differ, for a message.
+std::string FirstDifferentLine(const std::vector<std::string>& before,
+                               const std::vector<std::string>& now) {
+    size_t at = 0;
+    while (at < before.size() && at < now.size() && before[at] == now[at])
+        ++at;
+    auto line = [](const std::vector<std::string>& lines, size_t i) {
+        return i < lines.size() ? robot::Quoted(lines[i]) : std::string("nothing");
+    };
+    return "line " + std::to_string(at + 1) + " was " + line(before, at) + ", is now " +
+           line(now, at);
+}
+
+std::optional<std::string> CheckRegistry(const RegistryExpectation& expectation,
+                                         const SettingsRecord& settings) {
     std::string where =
         expectation.field + " HKEY_CURRENT_USER\\" + robot::Cp932ToUtf8(expectation.key);
+    if (expectation.sameAsBefore) {
+        std::vector<std::string> now = ListTree(expectation.key, true);
+        const std::vector<std::string>& before = settings.tree(expectation.key);
+        if (now == before) return std::nullopt;
+        return where + ": not the same as before the run: " + FirstDifferentLine(before, now);
+    }
     if (!expectation.valueName) {
         bool exists = KeyExists(expectation.key);
         if (expectation.absent && exists) return where + ": the key should be absent but exists";
@@ -97,7 +123,24 @@ std::optional<std::string> CheckFile(const FileExpectation& expectation, const F
     }
 }
 
-std::optional<std::string> CheckIni(const IniExpectation& expectation) {
+std::vector<std::string> Utf8Lines(const std::vector<std::string>& cp932) {
+    std::vector<std::string> lines;
+    for (const std::string& line : cp932)
+        lines.push_back(robot::Cp932ToUtf8(line));
+    return lines;
+}
+
+std::optional<std::string> CheckIni(const IniExpectation& expectation,
+                                    const SettingsRecord& settings) {
+    if (expectation.sameAsBefore) {
+        std::vector<std::string> now = ReadIniSection(expectation.path, expectation.section);
+        const std::vector<std::string>& before =
+            settings.section(expectation.path, expectation.section);
+        if (now == before) return std::nullopt;
+        return Where(expectation.field, expectation.path) + "[" +
+               robot::Cp932ToUtf8(expectation.section) + "]: not the same as before the run: " +
+               FirstDifferentLine(Utf8Lines(before), Utf8Lines(now));
+    }
     char value[8192] = "";
     GetPrivateProfileStringA(expectation.section.c_str(), expectation.key.c_str(), AbsentSentinel,
                              value, sizeof value, expectation.path.c_str());
@@ -127,6 +170,42 @@ const FileState& FileRecord::before(const std::string& path) const {
     return found == states_.end() ? absent : found->second;
 }
 
+std::vector<std::string> ReadIniSection(const std::string& path, const std::string& section) {
+    std::vector<char> buffer(65536, '\0');
+    DWORD length = GetPrivateProfileSectionA(section.c_str(), buffer.data(),
+                                             static_cast<DWORD>(buffer.size()), path.c_str());
+    std::vector<std::string> entries;
+    for (size_t at = 0; at < length;) {
+        std::string entry(buffer.data() + at);
+        if (entry.empty()) break;
+        at += entry.size() + 1;
+        entries.push_back(entry);
+    }
+    return entries;
+}
+
+void SettingsRecord::take(const Expectations& expect) {
+    for (const RegistryExpectation& registry : expect.registry)
+        if (registry.sameAsBefore) trees_[Fold(registry.key)] = ListTree(registry.key, true);
+    for (const IniExpectation& ini : expect.ini)
+        if (ini.sameAsBefore)
+            sections_[FoldPath(ini.path) + "\n" + Fold(ini.section)] =
+                ReadIniSection(ini.path, ini.section);
+}
+
+const std::vector<std::string>& SettingsRecord::tree(const std::string& key) const {
+    static const std::vector<std::string> none;
+    auto found = trees_.find(Fold(key));
+    return found == trees_.end() ? none : found->second;
+}
+
+const std::vector<std::string>& SettingsRecord::section(const std::string& path,
+                                                        const std::string& section) const {
+    static const std::vector<std::string> none;
+    auto found = sections_.find(FoldPath(path) + "\n" + Fold(section));
+    return found == sections_.end() ? none : found->second;
+}
+
 std::vector<std::string> PathsToRecord(const Expectations& expect) {
     std::vector<std::string> paths;
     for (const FileExpectation& file : expect.files) {
@@ -137,11 +216,13 @@ std::vector<std::string> PathsToRecord(const Expectations& expect) {
 }
 
 std::optional<std::string> FindUnmetExpectation(const Expectations& expect, const RunFacts& facts,
-                                                const FileRecord& record) {
-    if (expect.exitCode && static_cast<DWORD>(*expect.exitCode) != facts.exitCode)
+                                                const FileRecord& record,
+                                                const SettingsRecord& settings) {
+    if (expect.exitCode && facts.exitCode &&
+        static_cast<DWORD>(*expect.exitCode) != *facts.exitCode)
         return "expect.exit_code: expected " +
                std::to_string(static_cast<DWORD>(*expect.exitCode)) + ", the program ended with " +
-               std::to_string(facts.exitCode);
+               std::to_string(*facts.exitCode);
     if (expect.editor) {
         if (*expect.editor && !facts.editorStarted)
             return std::string("expect.editor: the text editor was not started");
@@ -152,11 +233,11 @@ std::optional<std::string> FindUnmetExpectation(const Expectations& expect, cons
             return "expect.editor: the text editor was started: " + facts.editorCommandLines;
     }
     for (const RegistryExpectation& expectation : expect.registry)
-        if (auto difference = CheckRegistry(expectation)) return difference;
+        if (auto difference = CheckRegistry(expectation, settings)) return difference;
     for (const FileExpectation& expectation : expect.files)
         if (auto difference = CheckFile(expectation, record)) return difference;
     for (const IniExpectation& expectation : expect.ini)
-        if (auto difference = CheckIni(expectation)) return difference;
+        if (auto difference = CheckIni(expectation, settings)) return difference;
     return std::nullopt;
 }
 

@@ -21,11 +21,29 @@ class FileRecord {
     std::map<std::string, FileState> states_;
 };
 
+// The registry trees and ini sections that "same_as_before" names, taken
+// right before the first program starts.
+class SettingsRecord {
+  public:
+    void take(const Expectations& expect);
+    const std::vector<std::string>& tree(const std::string& key) const;
+    const std::vector<std::string>& section(const std::string& path,
+                                            const std::string& section) const;
+
+  private:
+    std::map<std::string, std::vector<std::string>> trees_;    // by folded key
+    std::map<std::string, std::vector<std::string>> sections_; // by folded path and section
+};
+
+// The entries of an ini section as "key=value" (code page 932), in file
+// order; none when the file or the section is missing.
+std::vector<std::string> ReadIniSection(const std::string& path, const std::string& section);
+
 // The paths whose content the record must hold for this scenario.
 std::vector<std::string> PathsToRecord(const Expectations& expect);
 
 struct RunFacts {
-    DWORD exitCode = 0;
+    std::optional<DWORD> exitCode; // none after chained runs, each checked on its own
     bool editorStarted = false;
     bool editorOnReadme = false;
     std::string editorCommandLines; // UTF-8
@@ -34,6 +52,7 @@ struct RunFacts {
 // The first expectation that does not hold, as a message naming its field
 // (UTF-8); nullopt when all hold.
 std::optional<std::string> FindUnmetExpectation(const Expectations& expect, const RunFacts& facts,
-                                                const FileRecord& record);
+                                                const FileRecord& record,
+                                                const SettingsRecord& settings);
 
 } // namespace vorn::runner

@@ -46,7 +46,8 @@ void CopyIn(const std::string& from, const std::string& to) {
 void LayOutProgramFolder(const Scenario& scenario, const MachineLayout& layout) {
     MakeFolders(layout.programDir);
     EmptyFolder(layout.programDir);
-    CopyIn(layout.vornExe, layout.programDir + "\\VORN.EXE");
+    for (const std::string& program : PackagePrograms())
+        CopyIn(ProgramSource(layout, program), layout.programDir + "\\" + program);
     const ProgramFolder& folder = scenario.setup.programFolder;
     for (const std::string& name : DistributedFiles())
         if (std::find(folder.omit.begin(), folder.omit.end(), name) == folder.omit.end())
@@ -60,6 +61,13 @@ void LayOutProgramFolder(const Scenario& scenario, const MachineLayout& layout) 
 const std::vector<std::string>& DistributedFiles() {
     static const std::vector<std::string> files = {"readme.txt", "Korvel.fon", "KorvFix.fon"};
     return files;
+}
+
+std::string ProgramSource(const MachineLayout& layout, const std::string& program) {
+    if (program == "VORN.EXE") return layout.vornExe;
+    size_t slash = layout.vornExe.find_last_of('\\');
+    return (slash == std::string::npos ? std::string() : layout.vornExe.substr(0, slash + 1)) +
+           program;
 }
 
 void FileLocks::hold(const std::string& path) {

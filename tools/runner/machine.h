@@ -14,15 +14,18 @@ namespace vorn::runner {
 // Where the machine's fixed places are and where the program comes from;
 // code page 932 paths.
 struct MachineLayout {
-    std::string vornExe;                 // the VORN.EXE to lay out
-    std::string distDir;                 // readme.txt, Korvel.fon, KorvFix.fon
+    std::string vornExe; // the VORN.EXE to lay out; the package's other programs lie beside it
+    std::string distDir; // readme.txt, Korvel.fon, KorvFix.fon
     std::string programDir = "C:\\vorn"; // where the run starts
     std::string windowsDir = "C:\\windows";
     std::string benchDir = "C:\\vorn-bench"; // the runner's own keeping
 };
 
-// The distributed files the program folder holds besides VORN.EXE.
+// The distributed files the program folder holds besides the programs.
 const std::vector<std::string>& DistributedFiles();
+// Where the program folder's copy of `program` (one of PackagePrograms())
+// comes from.
+std::string ProgramSource(const MachineLayout& layout, const std::string& program);
 
 // The files a scenario has "another process" hold open with no sharing; the
 // runner itself is that process. Closed when released or destroyed.

@@ -73,7 +73,7 @@ std::string Text(const std::string& cp932) {
     return robot::Quoted(robot::Cp932ToUtf8(cp932));
 }
 
-void ListKey(HKEY key, const std::string& path, std::vector<std::string>& lines) {
+void ListKey(HKEY key, const std::string& path, bool exact, std::vector<std::string>& lines) {
     std::string heading = robot::Cp932ToUtf8(path);
     lines.push_back(heading.insert(0, 1, '[') + ']');
     std::vector<std::pair<std::string, RegistryData>> values;
@@ -93,14 +93,17 @@ void ListKey(HKEY key, const std::string& path, std::vector<std::string>& lines)
     std::sort(values.begin(), values.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
     for (const auto& [name, data] : values)
-        lines.push_back("  " + (name.empty() ? std::string("(default)") : Text(name)) + " = " +
-                        DescribeData(data));
+        lines.push_back(
+            "  " + (name.empty() ? std::string("(default)") : Text(name)) + " = " +
+            DescribeData(data) +
+            (exact ? " (" + std::to_string(data.bytes.size()) + " bytes " + ToHex(data.bytes) + ")"
+                   : std::string()));
     std::vector<std::string> children = SubkeyNames(key);
     std::sort(children.begin(), children.end());
     for (const std::string& child : children) {
         Key sub;
         if (RegOpenKeyExA(key, child.c_str(), 0, KEY_READ, sub.out()) == ERROR_SUCCESS)
-            ListKey(sub.get(), path + "\\" + child, lines);
+            ListKey(sub.get(), path + "\\" + child, exact, lines);
     }
 }
 
@@ -193,12 +196,12 @@ bool SameData(const RegistryData& expected, const RegistryData& actual) {
     }
 }
 
-std::vector<std::string> ListTree(const std::string& path) {
+std::vector<std::string> ListTree(const std::string& path, bool exact) {
     std::vector<std::string> lines;
     Key key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.out()) != ERROR_SUCCESS)
         return {"(absent)"};
-    ListKey(key.get(), path, lines);
+    ListKey(key.get(), path, exact, lines);
     return lines;
 }
 

@@ -30,7 +30,8 @@ std::string DescribeData(const RegistryData& data);
 bool SameData(const RegistryData& expected, const RegistryData& actual);
 
 // Every key and value below `key` (itself included), one line each, UTF-8;
-// a single line "(absent)" when the key does not exist.
-std::vector<std::string> ListTree(const std::string& key);
+// a single line "(absent)" when the key does not exist. `exact` adds every
+// value's size and bytes, so that two lists are equal only for equal trees.
+std::vector<std::string> ListTree(const std::string& key, bool exact = false);
 
 } // namespace vorn::runner

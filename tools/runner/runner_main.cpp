@@ -1,4 +1,5 @@
-// runner.exe: runs end-to-end scenario files against VORN.EXE.
+// runner.exe: runs end-to-end scenario files against VORN.EXE and the
+// package's other programs, which lie beside it.
 //
 //   runner.exe --vorn PATH\VORN.EXE --dist DIR [--shots DIR] [--summary FILE]
 //              [--interactive] SCENARIO-FILES-OR-FOLDERS...
@@ -104,14 +105,17 @@ int main(int argc, char** argv) {
         return Usage();
     options.summary = !summaryPath.empty();
 
-    std::vector<std::string> needed = {options.layout.vornExe};
+    std::vector<std::string> needed;
+    for (const std::string& program : PackagePrograms())
+        needed.push_back(ProgramSource(options.layout, program));
     for (const std::string& name : DistributedFiles())
         needed.push_back(options.layout.distDir + "\\" + name);
     for (const std::string& path : needed) {
         if (IsFile(path)) continue;
-        std::fprintf(stderr, "runner: missing: %s (the program and the distributed files %s)\n",
+        std::fprintf(stderr, "runner: missing: %s (the package's files %s)\n",
                      robot::Cp932ToUtf8(path).c_str(),
-                     "readme.txt, Korvel.fon, KorvFix.fon are laid out from --vorn and --dist");
+                     "(the programs beside VORN.EXE, and readme.txt, Korvel.fon, KorvFix.fon) are "
+                     "laid out from --vorn and --dist");
         return 2;
     }
 

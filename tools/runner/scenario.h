@@ -86,6 +86,7 @@ struct RegistryExpectation {
     std::optional<std::string> valueName;
     bool absent = false; // the value, or the key when no value is named
     std::optional<RegistryData> data;
+    bool sameAsBefore = false; // the key's whole tree, no value named
 };
 
 struct FileExpectation {
@@ -101,6 +102,7 @@ struct IniExpectation {
     std::string field;
     std::string path, section, key;
     std::optional<std::string> value; // nullopt: the key must be absent
+    bool sameAsBefore = false;        // the whole section's entries; no key
 };
 
 struct Expectations {
@@ -111,13 +113,29 @@ struct Expectations {
     std::vector<IniExpectation> ini;
 };
 
+// One start of a program of the package and the dialogs it must show.
+struct ProgramRun {
+    std::string program = "VORN.EXE"; // a name of PackagePrograms()
+    std::vector<ExpectedDialog> dialogs;
+    // Only in "runs": the exit code this run must end with.
+    std::optional<std::int64_t> exitCode;
+};
+
 struct Scenario {
     std::string file;  // UTF-8, as given on the command line
     std::string title; // UTF-8
     Setup setup;
-    std::vector<ExpectedDialog> dialogs;
+    // One run for a scenario with "dialogs", every entry of "runs" otherwise.
+    std::vector<ProgramRun> runs;
+    bool chained = false; // written with "runs"
     Expectations expect;
 };
+
+// The programs of the package, as the program folder holds them.
+const std::vector<std::string>& PackagePrograms();
+// A program's application title: its file name up to the first ".", every
+// character but the first lowered ("UNVORN.EXE" gives "Unvorn").
+std::string ProgramTitle(const std::string& program);
 
 // Reads and validates a scenario file (`path` in code page 932). Throws
 // ScenarioError.

@@ -88,6 +88,16 @@ RegistryExpectation ReadRegistryExpectation(const Field& field) {
     RegistryExpectation expectation;
     expectation.field = field.path();
     expectation.key = ReadKey(object.need("key"));
+    if (auto same = object.get("same_as_before")) {
+        if (!same->boolean()) same->fail("write \"same_as_before\": true or leave it out");
+        for (const char* other : {"value", "absent", "type", "data"})
+            if (object.has(other))
+                field.fail("same_as_before compares the key's whole tree; it takes no " +
+                           std::string(other));
+        expectation.sameAsBefore = true;
+        object.finish();
+        return expectation;
+    }
     if (auto name = object.get("value")) expectation.valueName = name->machineText();
     expectation.absent = ReadAbsent(object);
     if (expectation.absent) {
@@ -139,14 +149,51 @@ IniExpectation ReadIniExpectation(const Field& field) {
     expectation.field = field.path();
     expectation.path = object.need("path").windowsPath();
     expectation.section = object.need("section").machineText();
+    if (auto same = object.get("same_as_before")) {
+        if (!same->boolean()) same->fail("write \"same_as_before\": true or leave it out");
+        for (const char* other : {"key", "value", "absent"})
+            if (object.has(other))
+                field.fail("same_as_before compares the whole section; it takes no " +
+                           std::string(other));
+        expectation.sameAsBefore = true;
+        object.finish();
+        return expectation;
+    }
     expectation.key = object.need("key").machineText();
     std::optional<Field> value = object.get("value");
     bool absent = ReadAbsent(object);
     if (value && absent) field.fail("give either value or absent, not both");
-    if (!value && !absent) field.fail("needs value or \"absent\": true");
+    if (!value && !absent) field.fail("needs value, \"absent\": true or \"same_as_before\": true");
     if (value) expectation.value = value->machineText();
     object.finish();
     return expectation;
+}
+
+std::string ReadProgram(const Field& field) {
+    std::string name = field.utf8();
+    const std::vector<std::string>& programs = PackagePrograms();
+    if (std::find(programs.begin(), programs.end(), name) != programs.end()) return name;
+    std::string known;
+    for (const std::string& program : programs)
+        known += (known.empty() ? "" : ", ") + program;
+    field.fail("unknown program " + robot::Quoted(name) + " (the package has " + known + ")");
+}
+
+std::vector<ExpectedDialog> ReadDialogs(const Field& field) {
+    std::vector<ExpectedDialog> dialogs;
+    for (const Field& item : field.list())
+        dialogs.push_back(ReadDialog(item));
+    return dialogs;
+}
+
+ProgramRun ReadRun(const Field& field) {
+    Object object(field);
+    ProgramRun run;
+    if (auto program = object.get("program")) run.program = ReadProgram(*program);
+    if (auto dialogs = object.get("dialogs")) run.dialogs = ReadDialogs(*dialogs);
+    run.exitCode = object.need("exit_code").integer(INT32_MIN, UINT32_MAX);
+    object.finish();
+    return run;
 }
 
 Expectations ReadExpectations(const Field& field) {
@@ -169,6 +216,18 @@ Expectations ReadExpectations(const Field& field) {
 
 } // namespace
 
+const std::vector<std::string>& PackagePrograms() {
+    static const std::vector<std::string> programs = {"VORN.EXE", "UNVORN.EXE"};
+    return programs;
+}
+
+std::string ProgramTitle(const std::string& program) {
+    std::string title = program.substr(0, program.find('.'));
+    for (size_t i = 1; i < title.size(); ++i)
+        if (title[i] >= 'A' && title[i] <= 'Z') title[i] = static_cast<char>(title[i] - 'A' + 'a');
+    return title;
+}
+
 Scenario ParseScenario(const std::string& text, const std::string& file) {
     Json json;
     try {
@@ -182,10 +241,22 @@ Scenario ParseScenario(const std::string& text, const std::string& file) {
     Field title = root.need("title");
     scenario.title = title.utf8();
     if (scenario.title.empty()) title.fail("the title is empty");
+    std::optional<Field> program = root.get("program");
     if (auto setup = root.get("setup")) scenario.setup = ReadSetup(*setup);
-    if (auto dialogs = root.get("dialogs"))
-        for (const Field& item : dialogs->list())
-            scenario.dialogs.push_back(ReadDialog(item));
+    std::optional<Field> dialogs = root.get("dialogs");
+    if (auto runs = root.get("runs")) {
+        // Each run names its own program and dialogs.
+        if (program) program->fail("give the program inside each run, not beside \"runs\"");
+        if (dialogs) dialogs->fail("give the dialogs inside each run, not beside \"runs\"");
+        for (const Field& item : runs->nonEmptyList())
+            scenario.runs.push_back(ReadRun(item));
+        scenario.chained = true;
+    } else {
+        ProgramRun run;
+        if (program) run.program = ReadProgram(*program);
+        if (dialogs) run.dialogs = ReadDialogs(*dialogs);
+        scenario.runs.push_back(std::move(run));
+    }
     if (auto expect = root.get("expect")) scenario.expect = ReadExpectations(*expect);
     root.finish();
     return scenario;

@@ -85,11 +85,13 @@ std::optional<std::string> AnswerDialog(const ExpectedDialog& expected, robot::D
     return std::nullopt;
 }
 
-std::optional<std::string> DriveDialogs(const Scenario& scenario, const robot::Program& program,
-                                        const Shots& shots, const Poll& poll) {
-    size_t count = scenario.dialogs.size();
+// Drives one run's dialogs; screenshots are numbered on from `firstShot`.
+std::optional<std::string> DriveDialogs(const ProgramRun& run, const robot::Program& program,
+                                        const Shots& shots, int firstShot, const Poll& poll) {
+    const std::string title = ProgramTitle(run.program);
+    size_t count = run.dialogs.size();
     for (size_t i = 0; i < count; ++i) {
-        const ExpectedDialog& expected = scenario.dialogs[i];
+        const ExpectedDialog& expected = run.dialogs[i];
         std::string label = "dialog " + std::to_string(i + 1) + " (" + expected.kindName + ")";
         robot::WaitResult wait = robot::WaitForDialog(program, DialogTimeoutMs, poll);
         if (wait.kind == robot::WaitResult::Ended)
@@ -99,20 +101,59 @@ std::optional<std::string> DriveDialogs(const Scenario& scenario, const robot::P
         if (wait.kind == robot::WaitResult::TimedOut)
             return label + ": missing: no dialog appeared within 15 s";
         robot::Dialog dialog = robot::ReadDialog(wait.dialog);
-        shots.take(static_cast<int>(i + 1), expected.kindName, dialog);
-        if (auto difference = FindDifference(expected, dialog)) return label + ": " + *difference;
+        shots.take(firstShot + static_cast<int>(i), expected.kindName, dialog);
+        if (auto difference = FindDifference(expected, dialog, title))
+            return label + ": " + *difference;
         if (auto problem = AnswerDialog(expected, dialog, program, poll))
             return label + ": " + *problem;
     }
     robot::WaitResult wait = robot::WaitForDialog(program, DialogTimeoutMs, poll);
     if (wait.kind == robot::WaitResult::DialogShown) {
         robot::Dialog dialog = robot::ReadDialog(wait.dialog);
-        shots.take(static_cast<int>(count + 1), "extra", dialog);
+        shots.take(firstShot + static_cast<int>(count), "extra", dialog);
         return "dialog " + std::to_string(count + 1) + ": extra dialog: " + Sketch(dialog);
     }
     if (wait.kind == robot::WaitResult::TimedOut)
         return std::string("the program did not end within 15 s after the last dialog");
     return std::nullopt;
+}
+
+// Starts one program of the package, answers its dialogs and waits for its
+// end. The difference names the run when the scenario chains several.
+std::optional<std::string> PerformRun(const Scenario& scenario, size_t index,
+                                      const RunOptions& options, const Shots& shots,
+                                      int& shotNumber, RunFacts& facts, DWORD& exitCode) {
+    const ProgramRun& run = scenario.runs[index];
+    const MachineLayout& layout = options.layout;
+    std::optional<std::string> difference;
+    robot::Program program("\"" + layout.programDir + "\\" + run.program + "\"", layout.programDir);
+    EditorWatch editors(program.processId());
+    Poll poll = [&editors] { editors.poll(); };
+    if (options.interactive) {
+        std::fprintf(stderr, "runner: %s runs; answer its dialogs by hand\n", run.program.c_str());
+        std::fflush(stderr);
+        while (!program.waitForEnd(200))
+            poll();
+    } else {
+        difference = DriveDialogs(run, program, shots, shotNumber, poll);
+        shotNumber += static_cast<int>(run.dialogs.size());
+    }
+    if (difference) program.kill();
+    program.waitForEnd(5000);
+    editors.poll();
+    exitCode = program.exitCode();
+    // The editor counts when any of the runs started it.
+    facts.editorStarted = facts.editorStarted || editors.started();
+    facts.editorOnReadme = facts.editorOnReadme || editors.startedOnReadme();
+    facts.editorCommandLines += editors.commandLines();
+    if (!options.interactive) editors.closeAll();
+    if (!difference && run.exitCode && !options.interactive &&
+        static_cast<DWORD>(*run.exitCode) != exitCode)
+        difference = "exit code: expected " + std::to_string(static_cast<DWORD>(*run.exitCode)) +
+                     ", the program ended with " + std::to_string(exitCode);
+    if (difference && scenario.chained)
+        difference = "run " + std::to_string(index + 1) + " (" + run.program + "): " + *difference;
+    return difference;
 }
 
 std::vector<std::string> SummaryPaths(const Scenario& scenario, const MachineLayout& layout) {
@@ -154,35 +195,27 @@ ScenarioOutcome RunScenario(const Scenario& scenario, const RunOptions& options)
     FileRecord record;
     for (const std::string& path : PathsToRecord(scenario.expect))
         record.take(path, locks.handleFor(path));
+    SettingsRecord settings;
+    settings.take(scenario.expect);
 
     std::optional<std::string> difference;
     RunFacts facts;
+    DWORD exitCode = 0;
     try {
-        robot::Program program("\"" + layout.programDir + "\\VORN.EXE\"", layout.programDir);
-        EditorWatch editors(program.processId());
-        Poll poll = [&editors] { editors.poll(); };
-        if (options.interactive) {
-            std::fputs("runner: VORN.EXE runs; answer its dialogs by hand\n", stderr);
-            std::fflush(stderr);
-            while (!program.waitForEnd(200))
-                poll();
-        } else {
-            difference = DriveDialogs(scenario, program, Shots(options, scenario.file), poll);
-        }
-        if (difference) program.kill();
-        program.waitForEnd(5000);
-        editors.poll();
-        facts = {program.exitCode(), editors.started(), editors.startedOnReadme(),
-                 editors.commandLines()};
-        if (!options.interactive) editors.closeAll();
+        Shots shots(options, scenario.file);
+        int shotNumber = 1;
+        for (size_t i = 0; i < scenario.runs.size() && !difference; ++i)
+            difference = PerformRun(scenario, i, options, shots, shotNumber, facts, exitCode);
+        // Each chained run checked its own exit code.
+        if (!scenario.chained) facts.exitCode = exitCode;
     } catch (const robot::RobotError& error) {
         difference = std::string("cannot run the program: ") + error.what();
     }
     locks.release();
     leftovers.record();
-    outcome.exitCode = facts.exitCode;
+    outcome.exitCode = exitCode;
     if (!difference && !options.interactive)
-        difference = FindUnmetExpectation(scenario.expect, facts, record);
+        difference = FindUnmetExpectation(scenario.expect, facts, record, settings);
     outcome.difference = difference;
     if (options.summary)
         outcome.summary =

@@ -1,5 +1,6 @@
 // One scenario from start to end: reset and set up the machine, run the
-// program and answer its dialogs, check what it left.
+// program (or each of its chained runs) and answer its dialogs, check what
+// was left.
 #pragma once
 
 #include "tools/runner/machine.h"

@@ -127,27 +127,27 @@ TEST_F(MachineTest, ExpectationsReportTheFirstUnmetOne) {
     FileRecord record;
     record.take(file, nullptr);
     RunFacts facts;
-    EXPECT_FALSE(FindUnmetExpectation(expect, facts, record));
+    EXPECT_FALSE(FindUnmetExpectation(expect, facts, record, SettingsRecord()));
 
     facts.exitCode = 1;
-    auto exitCode = FindUnmetExpectation(expect, facts, record);
+    auto exitCode = FindUnmetExpectation(expect, facts, record, SettingsRecord());
     ASSERT_TRUE(exitCode);
     EXPECT_EQ(*exitCode, "expect.exit_code: expected 0, the program ended with 1");
     facts.exitCode = 0;
 
     WriteWholeFile(file, "after");
-    auto changed = FindUnmetExpectation(expect, facts, record);
+    auto changed = FindUnmetExpectation(expect, facts, record, SettingsRecord());
     ASSERT_TRUE(changed);
     EXPECT_EQ(changed->rfind("expect.files[0] ", 0), 0u) << *changed;
     WriteWholeFile(file, "before");
 
     WriteWholeFile(ini, "[FontSubstitutes]\r\nAriaj=Other\r\nMS Sans Serij=Korvel\r\n");
-    auto value = FindUnmetExpectation(expect, facts, record);
+    auto value = FindUnmetExpectation(expect, facts, record, SettingsRecord());
     ASSERT_TRUE(value);
     EXPECT_NE(value->find("expect.ini[0]"), std::string::npos) << *value;
     EXPECT_NE(value->find("found \"Other\""), std::string::npos) << *value;
     WriteWholeFile(ini, "[FontSubstitutes]\r\nAriaj=KorvelFix,128,3\r\nMS Sans Serij=Korvel\r\n");
-    auto present = FindUnmetExpectation(expect, facts, record);
+    auto present = FindUnmetExpectation(expect, facts, record, SettingsRecord());
     ASSERT_TRUE(present);
     EXPECT_NE(present->find("expect.ini[1]"), std::string::npos) << *present;
     EXPECT_NE(present->find("should be absent"), std::string::npos) << *present;

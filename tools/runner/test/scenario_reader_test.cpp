@@ -81,13 +81,13 @@ TEST(ScenarioReader, TurnsAValidFileIntoMachineBytes) {
     EXPECT_EQ(scenario.setup.mtime[0].localTime.wYear, 1979);
     EXPECT_EQ(scenario.setup.mtime[0].localTime.wHour, 23);
 
-    ASSERT_EQ(scenario.dialogs.size(), 2u);
-    EXPECT_EQ(scenario.dialogs[0].kind, DialogKind::Warning);
-    EXPECT_EQ(*scenario.dialogs[0].buttons, (std::vector<std::string>{"OK", "ｷｬﾝｾﾙ"}));
-    ASSERT_EQ(scenario.dialogs[0].answers.size(), 1u);
-    EXPECT_EQ(scenario.dialogs[0].answers[0].button, "ｷｬﾝｾﾙ");
-    EXPECT_EQ(scenario.dialogs[1].answers.size(), 2u);
-    EXPECT_EQ(*scenario.dialogs[1].type, "");
+    ASSERT_EQ(scenario.runs[0].dialogs.size(), 2u);
+    EXPECT_EQ(scenario.runs[0].dialogs[0].kind, DialogKind::Warning);
+    EXPECT_EQ(*scenario.runs[0].dialogs[0].buttons, (std::vector<std::string>{"OK", "ｷｬﾝｾﾙ"}));
+    ASSERT_EQ(scenario.runs[0].dialogs[0].answers.size(), 1u);
+    EXPECT_EQ(scenario.runs[0].dialogs[0].answers[0].button, "ｷｬﾝｾﾙ");
+    EXPECT_EQ(scenario.runs[0].dialogs[1].answers.size(), 2u);
+    EXPECT_EQ(*scenario.runs[0].dialogs[1].type, "");
     EXPECT_EQ(*scenario.expect.exitCode, 0);
     EXPECT_TRUE(*scenario.expect.editor);
     EXPECT_TRUE(scenario.expect.registry[0].absent);
@@ -116,10 +116,39 @@ TEST(ScenarioReader, NamedPathsAreListedOnceWhateverTheirCase) {
                                                "C:\\ICQ\\b.bin", "C:\\windows\\win.ini"}));
 }
 
+TEST(ScenarioReader, ChainedRunsKeepTheirProgramsDialogsAndExitCodes) {
+    Scenario single = ParseScenario(Utf8(u8R"({"title": "t", "program": "UNVORN.EXE"})"), "c");
+    ASSERT_EQ(single.runs.size(), 1u);
+    EXPECT_EQ(single.runs[0].program, "UNVORN.EXE");
+    EXPECT_FALSE(single.runs[0].exitCode);
+    EXPECT_FALSE(single.chained);
+
+    Scenario chained = ParseScenario(Utf8(u8R"({"title": "t", "runs": [
+      {"program": "VORN.EXE", "dialogs": [{"dialog": "warning", "do": "close"}], "exit_code": 0},
+      {"program": "UNVORN.EXE", "exit_code": 1}],
+      "expect": {"exit_code": 5,
+                 "registry": [{"key": "Software\\Mirabilis", "same_as_before": true}],
+                 "ini": [{"path": "C:\\windows\\win.ini", "section": "FontSubstitutes",
+                          "same_as_before": true}]}})"),
+                                     "c");
+    EXPECT_TRUE(chained.chained);
+    ASSERT_EQ(chained.runs.size(), 2u);
+    EXPECT_EQ(chained.runs[0].program, "VORN.EXE");
+    EXPECT_EQ(chained.runs[0].dialogs.size(), 1u);
+    EXPECT_EQ(*chained.runs[0].exitCode, 0);
+    EXPECT_EQ(chained.runs[1].program, "UNVORN.EXE");
+    EXPECT_EQ(*chained.runs[1].exitCode, 1);
+    EXPECT_TRUE(chained.expect.registry[0].sameAsBefore);
+    EXPECT_FALSE(chained.expect.registry[0].valueName);
+    EXPECT_TRUE(chained.expect.ini[0].sameAsBefore);
+    EXPECT_EQ(ProgramTitle("UNVORN.EXE"), "Unvorn");
+    EXPECT_EQ(ProgramTitle("VORN.EXE"), "Vorn");
+}
+
 TEST(ScenarioReader, RefusesUnknownKeysNamingFileAndField) {
-    EXPECT_EQ(
-        Refusal(u8R"({"title": "t", "titel": "x"})"),
-        "case.json: field \"titel\": unknown key (known here: title, setup, dialogs, expect)");
+    EXPECT_EQ(Refusal(u8R"({"title": "t", "titel": "x"})"),
+              "case.json: field \"titel\": unknown key (known here: title, program, setup, "
+              "dialogs, runs, expect)");
     std::string nested = Refusal(u8R"({"title": "t", "setup": {"files": [{"pth": "C:\\a"}]}})");
     EXPECT_EQ(nested.find("case.json: field \"setup.files[0]"), 0u) << nested;
     std::string dialog = Refusal(
@@ -185,6 +214,18 @@ TEST(ScenarioReader, RefusesBadValuesNamingTheField) {
          "expect.ini[0]"},
         {u8R"({"title": "t", "expect": {"registry": [{"key": "Software\\A", "value": "v", "absent": true, "type": "sz"}]}})",
          "expect.registry[0]"},
+        {u8R"({"title": "t", "program": "VORN"})", "program"},
+        {u8R"({"title": "t", "program": "VORN.EXE", "runs": [{"exit_code": 0}]})", "program"},
+        {u8R"({"title": "t", "dialogs": [], "runs": [{"exit_code": 0}]})", "dialogs"},
+        {u8R"({"title": "t", "runs": []})", "runs"},
+        {u8R"({"title": "t", "runs": [{"program": "UNVORN.EXE"}]})",
+         "runs[0].exit_code\": missing"},
+        {u8R"({"title": "t", "expect": {"registry": [{"key": "Software\\A", "same_as_before": true, "value": "v"}]}})",
+         "expect.registry[0]"},
+        {u8R"({"title": "t", "expect": {"registry": [{"key": "Software\\A", "same_as_before": false}]}})",
+         "expect.registry[0].same_as_before"},
+        {u8R"({"title": "t", "expect": {"ini": [{"path": "C:\\w.ini", "section": "s", "key": "k", "same_as_before": true}]}})",
+         "expect.ini[0]"},
     };
     for (const Case& c : cases) {
         std::string refusal = Refusal(c.json);

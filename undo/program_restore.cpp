@@ -1,0 +1,83 @@
+// Step 4 of the undo: the client's program file gets the bytes of VORN.OLD
+// back, but only when VORN.OLD is provably the backup the patch run took of
+// this very file.
+#include "undo/undo_run.h"
+
+#include "app/client_location.h"
+#include "app/client_paths.h"
+#include "app/face_name.h"
+#include "app/messages.h"
+#include "host/dialogs.h"
+#include "host/file_replace.h"
+#include "host/files.h"
+#include "host/stream.h"
+#include "undo/undo_messages.h"
+
+#include <string_view>
+
+namespace vorn {
+
+namespace {
+std::string_view BytesOf(const TCustomMemoryStream& stream) {
+    if (stream.DataLength() == 0) return {};
+    return {static_cast<const char*>(stream.BlockAddr()),
+            static_cast<std::size_t>(stream.DataLength())};
+}
+
+// A backup taken of a file that was already rewritten (the run answered No
+// and No over a patched client) cannot give the original back.
+bool HoldsRewrittenNames(const TCustomMemoryStream& stream) {
+    const std::string_view bytes = BytesOf(stream);
+    return bytes.find(SansSerifRule.replacement) != std::string_view::npos ||
+           bytes.find(ArialRule.replacement) != std::string_view::npos;
+}
+
+// Whether the patch run, given the backup's bytes, would have written
+// exactly the target's: the same code, with nothing announced.
+bool RewriteGives(TMemoryStream& backup, const TCustomMemoryStream& target) {
+    TMemoryStream rewritten;
+    backup.CopyAllTo(rewritten);
+    RewriteFaceNames(rewritten, [](const String&) {});
+    return BytesOf(rewritten) == BytesOf(target);
+}
+} // namespace
+
+void UndoRun::RestoreProgramFile() {
+    TargetFile = ChooseTargetFile();
+    const String target = ClientDir + TargetFile;
+    const String backupPath = ClientDir + client::BackupFile;
+    if (!FileIsPresent(backupPath)) {
+        Inform(msg::MsgNoBackup);
+        return;
+    }
+    // Both are read whole before anything is written: a file held open by a
+    // running client ends the undo here, with nothing changed.
+    TMemoryStream current;
+    current.LoadWholeFile(target);
+    TMemoryStream backup;
+    backup.LoadWholeFile(backupPath);
+
+    if (HoldsRewrittenNames(backup)) {
+        AskUser(msg::MsgBackupRewritten, DialogKind::Warning, ButtonsOk, 0);
+        return;
+    }
+    if (BytesOf(current) == BytesOf(backup)) {
+        Inform(msg::MsgAlreadyRestored);
+        RemoveFile(backupPath);
+        return;
+    }
+    if (!RewriteGives(backup, current)) {
+        AskUser(msg::MsgBackupMismatch, DialogKind::Warning, ButtonsOk, 0);
+        return;
+    }
+    Inform(target + msg::MsgRestoring);
+    ReplaceWholeFile(target, backup);
+    // The backup is the only copy of the original until the target is seen
+    // to hold it.
+    TMemoryStream written;
+    written.LoadWholeFile(target);
+    if (BytesOf(written) != BytesOf(backup)) Raise(EWriteError("ｽﾄﾘｰﾑへの書き込みｴﾗｰ"));
+    RemoveFile(backupPath);
+}
+
+} // namespace vorn

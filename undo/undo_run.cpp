@@ -1,0 +1,92 @@
+// The undo sequence, and the settings it takes back after the program file:
+// the owners' archive font, the two font substitutes and the two fonts.
+#include "undo/undo_run.h"
+
+#include "app/client_location.h"
+#include "app/client_paths.h"
+#include "app/face_name.h"
+#include "app/messages.h"
+#include "host/dialogs.h"
+#include "host/files.h"
+#include "host/ini_file.h"
+#include "host/registry.h"
+#include "host/string_list.h"
+#include "undo/undo_messages.h"
+
+namespace vorn {
+
+namespace {
+constexpr char ArchiveFontValue[] = "New Font Name";
+constexpr char OriginalArchiveFont[] = "MS Sans Serif";
+
+bool ConfirmedWithOk(const char* text) {
+    return AskUser(text, DialogKind::Warning, ButtonsOkCancel, 0) == mrOk;
+}
+
+// Gives one owner back the archive font the patch run took, and only that:
+// any other value, type or a missing key is the user's own.
+void RestoreOwnerArchiveFont(const String& owner) {
+    TRegistry registry;
+    if (!registry.OpenExisting(String(client::OwnersKey) + "\\" + owner + "\\Message Archive"))
+        return;
+    if (registry.ValueType(ArchiveFontValue) != TextValueType ||
+        registry.ReadText(ArchiveFontValue) != SansSerifRule.replacement)
+        return;
+    registry.WriteText(ArchiveFontValue, OriginalArchiveFont);
+}
+} // namespace
+
+void UndoRun::Run() {
+    if (!ConfirmedWithOk(msg::MsgUndoConfirm)) return;
+    WindowsDir = WindowsFolder();
+    if (!FindClientDir(ClientDir)) {
+        AskUser(msg::MsgClientNotInstalled, DialogKind::Warning, ButtonsOk, 0);
+        return;
+    }
+    if (!ConfirmedWithOk(msg::MsgQuitClient)) return;
+
+    RestoreProgramFile();
+    RestoreArchiveFonts();
+    RemoveFontSubstitutes();
+    OfferFontRemoval();
+    Inform(msg::MsgRestartWindows);
+}
+
+void UndoRun::RestoreArchiveFonts() {
+    TStringList owners;
+    {
+        TRegistry registry;
+        if (!registry.OpenExisting(client::OwnersKey)) return;
+        registry.ListSubkeys(owners);
+    }
+    for (std::int32_t i = 0; i < owners.Count(); ++i)
+        RestoreOwnerArchiveFont(owners.Get(i));
+}
+
+void UndoRun::RemoveFontSubstitutes() {
+    const String profile = WindowsDir + "\\win.ini";
+    if (!FileIsPresent(profile)) return;
+    Inform(profile + msg::MsgRewriting);
+    TIniFile ini(profile);
+    ini.DeleteEntry("FontSubstitutes", SansSerifRule.replacement);
+    ini.DeleteEntry("FontSubstitutes", ArialRule.replacement);
+}
+
+void UndoRun::OfferFontRemoval() {
+    const String fonts[] = {WindowsDir + "\\Fonts\\Korvel.fon",
+                            WindowsDir + "\\Fonts\\KorvFix.fon"};
+    if (!FileIsPresent(fonts[0]) && !FileIsPresent(fonts[1])) return;
+    if (AskUser(msg::MsgDeleteFonts, DialogKind::Warning, ButtonsYesNo, 0) != mrYes) return;
+    bool allDeleted = true;
+    // A font the system has loaded stays held until Windows restarts.
+    for (const String& font : fonts)
+        if (FileIsPresent(font) && !RemoveFile(font)) allDeleted = false;
+    if (!allDeleted) Inform(msg::MsgFontsNotDeleted);
+}
+
+void RunUndo() {
+    UndoRun run;
+    run.Run();
+}
+
+} // namespace vorn
