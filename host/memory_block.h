@@ -6,7 +6,9 @@
 // ResizeBlock(block, n) resizes it (content up to the smaller size kept, the
 // block may move); ResizeBlock(block, 0) frees it and returns nullptr. Returns
 // nullptr when the memory cannot be had, leaving `block` untouched. New or
-// grown memory is not cleared. `capacity` is never negative.
+// grown memory is not cleared. `capacity` is never negative. The Win32 build
+// refuses blocks past 1.5 GiB also as a 64-bit program: a 32-bit process
+// could not hold them.
 #pragma once
 
 #include <cstdint>
