@@ -1,6 +1,7 @@
 // Fuzzes the .fon reader behind `fontconv --check`: any bytes must end in a
 // summary or a FormatError, without a sanitizer report or any other
-// exception; every pixel the summary's fonts claim must be readable.
+// exception; in a font it accepts, the first and the last pixel of every
+// glyph must be readable.
 #include "tools/fontconv/fnt_format.h"
 #include "tools/fontconv/font_check.h"
 #include "tools/fontconv/ne_font_file.h"
@@ -13,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const FormatError&) {
         return 0;
     }
-    // Accepted: each glyph's bitmap lies inside its font, as ParseFnt checked.
+    // Accepted: each glyph's bitmap must lie inside its font, as ParseFnt checks.
     for (const Bytes& fnt : ReadFon(file).fonts) {
         const FntFont font = ParseFnt(fnt);
         const FntHeader& h = font.header;
