@@ -8,13 +8,17 @@ NATIVE     := $(BUILD)/native
 VORN_ARCH  ?= $(shell bash -c '. tools/bench/bench-env; default_arch')
 WIN        := $(BUILD)/$(VORN_ARCH)
 TOOLCHAIN  := cmake/mingw-$(if $(filter win64,$(VORN_ARCH)),x86_64,i686).cmake
+FUZZ       := $(BUILD)/fuzz
+# Seconds per fuzz harness: `make fuzz` for a real run, the tests for a short one.
+FUZZ_SECONDS ?= 180
+FUZZ_SHORT_SECONDS ?= 20
 JOBS       ?= 2
 SCENARIOS  ?= tests/e2e
 WINE_RUN   := tools/bench/wine-run
 VERSION    := $(shell sed -n "s/^project.vorn VERSION \([0-9.]*\).*/\1/p" CMakeLists.txt)
 
 .PHONY: all native win test test-all test-native test-windows test-wine e2e e2e-run negative-run bench bench-run \
-        screenshots screenshots-run dist demo demo-run format clean
+        fuzz fuzz-build fuzz-short screenshots screenshots-run dist demo demo-run format clean
 
 all: native win
 
@@ -29,8 +33,8 @@ win: native
 test:
 	tools/bench/bench test
 
-# With the bench up for $(VORN_ARCH); `make test` runs them on every road.
-test-all: test-native test-windows
+# With the bench up for $(VORN_ARCH); `make test` runs the Windows suites on every road.
+test-all: test-native fuzz-short test-windows
 
 test-windows: win test-wine e2e-run negative-run
 
@@ -39,6 +43,17 @@ test-native: native
 
 test-wine: win
 	ctest --test-dir $(WIN) --output-on-failure --timeout 300
+
+# The fuzz harnesses: clang, libFuzzer, AddressSanitizer and UBSan.
+fuzz-build:
+	cmake -S . -B $(FUZZ) -DVORN_FUZZ=ON -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
+	cmake --build $(FUZZ) -j$(JOBS)
+
+fuzz: fuzz-build
+	tools/fuzz/run-fuzzers $(FUZZ) $(FUZZ_SECONDS)
+
+fuzz-short: fuzz-build
+	tools/fuzz/run-fuzzers $(FUZZ) $(FUZZ_SHORT_SECONDS)
 
 e2e:
 	tools/bench/bench make e2e-run SCENARIOS="$(SCENARIOS)"

@@ -26,8 +26,21 @@ DialogUnits DialogUnitsFromExtent(int sampleWidth, int sampleHeight) {
     return {sampleWidth / 52, sampleHeight};
 }
 
+namespace {
+
+int Pixels(int value) {
+    return std::clamp(value, 0, MaxLayoutPixels);
+}
+
+// Keeps every sum and product of the layouts far inside 32 bits.
+DialogUnits SaneUnits(const DialogUnits& units) {
+    return {std::clamp(units.x, 0, MaxDialogBaseUnit), std::clamp(units.y, 0, MaxDialogBaseUnit)};
+}
+
+} // namespace
+
 int ButtonWidthCache::Width(DialogButton kind, const CaptionMeasure& measure) {
-    if (widths_[kind] == 0) widths_[kind] = measure(kind) + 8;
+    if (widths_[kind] == 0) widths_[kind] = Pixels(measure(kind)) + 8;
     return widths_[kind];
 }
 
@@ -49,9 +62,13 @@ ButtonRoles ChooseButtonRoles(DialogButtons buttons) {
     return roles;
 }
 
-MessageFormLayout LayoutMessageForm(const MessageFormInput& in, ButtonWidthCache& cache,
+MessageFormLayout LayoutMessageForm(const MessageFormInput& given, ButtonWidthCache& cache,
                                     const CaptionMeasure& measureCaption) {
-    const DialogUnits& u = in.units;
+    MessageFormInput in = given;
+    for (int* pixels : {&in.textWidth, &in.textHeight, &in.screenWidth, &in.screenHeight,
+                        &in.frameWidth, &in.frameHeight})
+        *pixels = Pixels(*pixels);
+    const DialogUnits u = SaneUnits(in.units);
     const int marginX = u.Horz(8), marginY = u.Vert(8);
     const int iconToText = u.Horz(10), textToButtons = u.Vert(10);
     const int buttonGap = u.Horz(4);
@@ -98,8 +115,12 @@ MessageFormLayout LayoutMessageForm(const MessageFormInput& in, ButtonWidthCache
     return out;
 }
 
-InputBoxLayout LayoutInputBox(const InputBoxInput& in) {
-    const DialogUnits& u = in.units;
+InputBoxLayout LayoutInputBox(const InputBoxInput& given) {
+    InputBoxInput in = given;
+    for (int* pixels : {&in.promptWidth, &in.promptHeight, &in.editHeight, &in.screenWidth,
+                        &in.screenHeight, &in.frameWidth, &in.frameHeight})
+        *pixels = Pixels(*pixels);
+    const DialogUnits u = SaneUnits(in.units);
     InputBoxLayout out;
     out.clientWidth = u.Horz(180);
     out.clientHeight = u.Vert(63);

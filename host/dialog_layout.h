@@ -3,9 +3,14 @@
 // window frame) and places its windows by these numbers; the tests feed the
 // same functions with numbers of their own.
 //
-// Contract: pure arithmetic, nothing here fails. The one piece of state is the
-// ButtonWidthCache the caller hands in; the Win32 side keeps one for the whole
-// process, so a caption measured once keeps its width.
+// Contract: pure arithmetic; nothing here fails and nothing overflows, whatever
+// the input. Real screens and fonts give pixel sizes well inside
+// 0..MaxLayoutPixels and dialog base units inside 0..MaxDialogBaseUnit; for
+// such inputs the numbers below are exact. The layout functions first clamp
+// every input (and every caption width measured) into those ranges, so an
+// absurd input gets the layout of the nearest sane one. The one piece of state
+// is the ButtonWidthCache the caller hands in; the Win32 side keeps one for the
+// whole process, so a caption measured once keeps its width.
 #pragma once
 
 #include "host/dialogs.h"
@@ -17,10 +22,16 @@ namespace vorn {
 
 // number * numerator / denominator with a 64-bit product, rounded to the
 // nearest integer, halves away from zero; -1 when the denominator is 0 or the
-// result does not fit in 32 bits. The same answers as the Win32 MulDiv, except
-// where that one negates INT_MIN in 32 bits (a negative divisor with INT_MIN as
-// number or divisor) and gets the sign wrong: here the answer stays exact.
+// result lies outside -INT_MAX..INT_MAX, which includes an exact INT_MIN (as
+// with the Win32 MulDiv). -1 is also an ordinary result, so a caller that must
+// tell failure apart keeps its arguments where the result cannot be -1 or out
+// of range. The same answers as the Win32 MulDiv, except where that one
+// negates INT_MIN in 32 bits (a negative divisor with INT_MIN as number or
+// divisor) and gets the sign wrong: here the answer stays exact.
 int MulDiv(int number, int numerator, int denominator);
+
+inline constexpr int MaxLayoutPixels = 1 << 16;
+inline constexpr int MaxDialogBaseUnit = 1 << 10;
 
 // The 52 letters whose extent gives a font's dialog base units.
 inline constexpr char DialogUnitsSample[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
@@ -47,8 +58,9 @@ struct LayoutRect {
 // Measures a button caption on one line, in pixels, with the dialog's font.
 using CaptionMeasure = std::function<int(DialogButton)>;
 
-// Per button kind: its caption's width plus 8, measured the first time a
-// message dialog with that kind is laid out; 0 while not measured.
+// Per button kind: its caption's width (clamped to 0..MaxLayoutPixels) plus 8,
+// measured the first time a message dialog with that kind is laid out; 0 while
+// not measured.
 class ButtonWidthCache {
   public:
     int Entry(DialogButton kind) const { return widths_[kind]; }

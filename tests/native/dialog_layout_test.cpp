@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <climits>
+#include <utility>
 
 namespace vorn {
 namespace {
@@ -26,6 +27,8 @@ TEST(MulDiv, WideProductAndFailures) {
     EXPECT_EQ(MulDiv(INT_MAX, 2, 1), -1) << "result too large";
     EXPECT_EQ(MulDiv(-INT_MAX, 2, 1), -1) << "result too small";
     EXPECT_EQ(MulDiv(7, 3, 0), -1) << "division by zero";
+    EXPECT_EQ(MulDiv(INT_MIN, 1, 1), -1) << "an exact INT_MIN is outside the range, as on Win32";
+    EXPECT_EQ(MulDiv(-INT_MAX, 1, 1), -INT_MAX) << "the lowest result in range";
 }
 
 TEST(DialogUnits, FromSampleExtentAndToPixels) {
@@ -267,6 +270,51 @@ TEST(InputBoxLayout, CentredOnTheDifferenceAndNeverOffTheTopLeft) {
     const auto s = LayoutInputBox(small);
     EXPECT_EQ(s.left, 0);
     EXPECT_EQ(s.top, 0);
+}
+
+// Absurd metrics (UBSan would stop at any overflow) get the layout of the
+// nearest sane ones: every pixel size clamped to 0..MaxLayoutPixels, the base
+// units to 0..MaxDialogBaseUnit, a caption's width too.
+TEST(Layouts, AbsurdMetricsGetTheLayoutOfTheClampedOnes) {
+    const auto huge = [](DialogButton) { return INT_MAX; };
+    const auto sane = [](DialogButton) { return MaxLayoutPixels; };
+    for (const int absurd : {INT_MAX, INT_MIN}) {
+        SCOPED_TRACE(testing::Message() << "every metric " << absurd);
+        const int clamped = absurd > 0 ? MaxLayoutPixels : 0;
+        const int units = absurd > 0 ? MaxDialogBaseUnit : 0;
+        MessageFormInput in = Standard(~DialogButtons{0}, true, absurd, absurd);
+        in.units = {absurd, absurd};
+        in.screenWidth = in.screenHeight = in.frameWidth = in.frameHeight = absurd;
+        MessageFormInput near = Standard(~DialogButtons{0}, true, clamped, clamped);
+        near.units = {units, units};
+        near.screenWidth = near.screenHeight = near.frameWidth = near.frameHeight = clamped;
+        ButtonWidthCache cache, nearCache;
+        const auto got = LayoutMessageForm(in, cache, huge);
+        const auto want = LayoutMessageForm(near, nearCache, sane);
+        EXPECT_EQ(got.outerWidth, want.outerWidth);
+        EXPECT_EQ(got.outerHeight, want.outerHeight);
+        EXPECT_EQ(got.left, want.left);
+        EXPECT_EQ(got.text, want.text);
+        ASSERT_EQ(got.buttons.size(), want.buttons.size());
+        EXPECT_EQ(got.buttons.back().rect, want.buttons.back().rect);
+
+        InputBoxInput box = StandardInput(), nearBox = StandardInput();
+        box.units = {absurd, absurd};
+        nearBox.units = {units, units};
+        for (auto [a, b] : {std::pair{&box.promptWidth, &nearBox.promptWidth},
+                            {&box.editHeight, &nearBox.editHeight},
+                            {&box.screenWidth, &nearBox.screenWidth},
+                            {&box.frameHeight, &nearBox.frameHeight}}) {
+            *a = absurd;
+            *b = clamped;
+        }
+        const auto gotBox = LayoutInputBox(box), wantBox = LayoutInputBox(nearBox);
+        EXPECT_EQ(gotBox.outerHeight, wantBox.outerHeight);
+        EXPECT_EQ(gotBox.left, wantBox.left);
+        EXPECT_EQ(gotBox.prompt, wantBox.prompt);
+        EXPECT_EQ(gotBox.edit, wantBox.edit);
+        EXPECT_EQ(gotBox.cancel, wantBox.cancel);
+    }
 }
 
 TEST(AccessKeys, FoundBehindASingleAmpersand) {

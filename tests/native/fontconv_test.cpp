@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -330,7 +331,57 @@ TEST(RasterCells, RefusesFontsTheHeaderCannotDescribe) {
         << "wider than twice the width of x";
 }
 
+TEST(RasterCells, RefusesOutOfBoundsMetricsFromAnySourceWithoutOverflow) {
+    const BdfFont good = ParseBdf(BdfText({10, 8, 2}));
+    const struct {
+        const char* what;
+        void (*damage)(BdfFont&);
+    } cases[] = {
+        {"pixel size", [](BdfFont& f) { f.pixelSize = INT_MAX; }},
+        {"ascent", [](BdfFont& f) { f.ascent = INT_MAX; }},
+        {"negative descent", [](BdfFont& f) { f.descent = INT_MIN; }},
+        {"box reaching far up", [](BdfFont& f) { f.glyphs.at('A').yOffset = INT_MAX; }},
+        {"box reaching far down", [](BdfFont& f) { f.glyphs.at('A').yOffset = INT_MIN; }},
+        {"advance", [](BdfFont& f) { f.glyphs.at('A').advance = INT_MAX; }},
+        {"offset left", [](BdfFont& f) { f.glyphs.at('A').xOffset = INT_MIN; }},
+        {"rows missing", [](BdfFont& f) { f.glyphs.at('A').rows.pop_back(); }},
+    };
+    for (const auto& c : cases) {
+        BdfFont font = good;
+        c.damage(font);
+        EXPECT_THROW(BuildRasterFont(font, Options(Pitch::Proportional)), FormatError) << c.what;
+    }
+}
+
 // --- reading BDF ---
+
+TEST(BdfReading, RefusesMetricsOutOfBoundsNamingLineAndField) {
+    const std::string text = BdfText({10, 8, 2});
+    const struct {
+        std::string from, to, message;
+    } cases[] = {
+        {"PIXEL_SIZE 10", "PIXEL_SIZE 1001", "BDF line 6: PIXEL_SIZE 1001 is outside 1..1000"},
+        {"FONT_ASCENT 8", "FONT_ASCENT 257", "BDF line 7: FONT_ASCENT 257 is outside 0..256"},
+        {"FONT_DESCENT 2", "FONT_DESCENT 249",
+         "BDF line 8: FONT_ASCENT + FONT_DESCENT 257 is outside 0..256"},
+        {"FONT_DESCENT 2", "FONT_DESCENT 99999999999",
+         "BDF line 8: FONT_DESCENT: expected 1 integers of at most 10 digits"},
+        {"BBX 3 3 1 0", "BBX 257 3 1 0", "BBX width 257 is outside 0..256"},
+        {"BBX 3 3 1 0", "BBX 3 3 -257 0", "BBX x offset -257 is outside -256..256"},
+        {"DWIDTH 4 0\nBBX 3", "DWIDTH 257 0\nBBX 3", "DWIDTH x 257 is outside -256..256"},
+    };
+    for (const auto& c : cases) {
+        std::string damaged = text;
+        damaged.replace(damaged.find(c.from), c.from.size(), c.to);
+        try {
+            ParseBdf(damaged);
+            ADD_FAILURE() << "accepted " << c.to;
+        } catch (const FormatError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos)
+                << e.what() << "\nexpected: " << c.message;
+        }
+    }
+}
 
 TEST(BdfReading, ReadsMetricsAndGlyphBits) {
     const BdfFont font = ParseBdf(BdfText({12, 10, 3}));

@@ -33,9 +33,19 @@ class LineSource {
         throw FormatError("BDF line " + std::to_string(number_) + ": " + what);
     }
 
-    template <typename... Ints> void numbers(std::istringstream& args, Ints&... values) const {
+    // The numbers after `keyword`; one too large for an int is refused here,
+    // before any arithmetic sees it.
+    template <typename... Ints>
+    void numbers(const std::string& keyword, std::istringstream& args, Ints&... values) const {
         if (!(args >> ... >> values))
-            fail("expected " + std::to_string(sizeof...(values)) + " numbers");
+            fail(keyword + ": expected " + std::to_string(sizeof...(values)) +
+                 " integers of at most 10 digits");
+    }
+
+    void bounded(const std::string& field, int value, int low, int high) const {
+        if (value < low || value > high)
+            fail(field + " " + std::to_string(value) + " is outside " + std::to_string(low) + ".." +
+                 std::to_string(high));
     }
 
     int lineNumber() const { return number_; }
@@ -70,15 +80,21 @@ int ReadGlyph(LineSource& lines, BdfGlyph& glyph) {
     bool haveBox = false;
     std::string keyword;
     std::istringstream args;
+    glyph.line = lines.lineNumber();
     while (lines.next(keyword, args)) {
         if (keyword == "ENCODING") {
-            lines.numbers(args, encoding);
+            lines.numbers(keyword, args, encoding);
         } else if (keyword == "DWIDTH") {
             int dy;
-            lines.numbers(args, glyph.advance, dy);
+            lines.numbers(keyword, args, glyph.advance, dy);
+            lines.bounded("DWIDTH x", glyph.advance, -MaxCellPixels, MaxCellPixels);
         } else if (keyword == "BBX") {
-            lines.numbers(args, glyph.width, glyph.height, glyph.xOffset, glyph.yOffset);
-            if (glyph.width < 0 || glyph.height < 0) lines.fail("negative BBX size");
+            lines.numbers(keyword, args, glyph.width, glyph.height, glyph.xOffset, glyph.yOffset);
+            lines.bounded("BBX width", glyph.width, 0, MaxCellPixels);
+            lines.bounded("BBX height", glyph.height, 0, MaxCellPixels);
+            lines.bounded("BBX x offset", glyph.xOffset, -MaxCellPixels, MaxCellPixels);
+            lines.bounded("BBX y offset", glyph.yOffset, -MaxCellPixels, MaxCellPixels);
+            glyph.rows.clear();
             haveBox = true;
         } else if (keyword == "BITMAP") {
             if (!haveBox) lines.fail("BITMAP before BBX");
@@ -113,13 +129,15 @@ BdfFont ReadBdf(std::istream& in) {
         } else if (keyword == "FONT") {
             std::getline(args >> std::ws, font.name);
         } else if (keyword == "PIXEL_SIZE") {
-            lines.numbers(args, font.pixelSize);
-        } else if (keyword == "FONT_ASCENT") {
-            lines.numbers(args, font.ascent);
-            haveAscent = true;
-        } else if (keyword == "FONT_DESCENT") {
-            lines.numbers(args, font.descent);
-            haveDescent = true;
+            lines.numbers(keyword, args, font.pixelSize);
+            lines.bounded(keyword, font.pixelSize, 1, MaxPixelSize);
+        } else if (keyword == "FONT_ASCENT" || keyword == "FONT_DESCENT") {
+            int& value = keyword == "FONT_ASCENT" ? font.ascent : font.descent;
+            lines.numbers(keyword, args, value);
+            lines.bounded(keyword, value, 0, MaxCellPixels);
+            (keyword == "FONT_ASCENT" ? haveAscent : haveDescent) = true;
+            lines.bounded("FONT_ASCENT + FONT_DESCENT", font.ascent + font.descent, 0,
+                          MaxCellPixels);
         } else if (keyword == "STARTCHAR") {
             BdfGlyph glyph;
             const int encoding = ReadGlyph(lines, glyph);

@@ -10,6 +10,7 @@
 namespace fontconv {
 
 struct BdfGlyph {
+    int line = 0;    // of its STARTCHAR, for messages
     int advance = 0; // DWIDTH x: pen movement in pixels
     int width = 0;   // BBX: ink box size and its offset from the origin (y up)
     int height = 0;
@@ -27,7 +28,16 @@ struct BdfFont {
     std::map<int, BdfGlyph> glyphs; // by ENCODING; glyphs with encoding -1 are left out
 };
 
-// Throws FormatError naming the line on anything malformed or missing.
+// The largest cell and nominal size the converter takes. Windows raster fonts
+// stop far below; the bounds keep every sum and product of metrics in range.
+constexpr int MaxCellPixels = 256;
+constexpr int MaxPixelSize = 1000;
+
+// Throws FormatError naming the line on anything malformed or missing, and the
+// line and field of a metric outside the bounds: PIXEL_SIZE 1..MaxPixelSize;
+// FONT_ASCENT, FONT_DESCENT, BBX width and height 0..MaxCellPixels, ascent plus
+// descent at most MaxCellPixels; DWIDTH and BBX offsets within
+// -MaxCellPixels..MaxCellPixels. ReadBdfFile's messages also name the file.
 BdfFont ReadBdf(std::istream& in);
 BdfFont ReadBdfFile(const std::string& path);
 

@@ -26,8 +26,7 @@ void CheckFontDir(const FonFile& fon) {
         if (0x8000u + dir.u16(at) != fon.fontIds[i])
             throw FormatError("FONTDIR entry " + std::to_string(i + 1) + " names another font");
         const Bytes& fnt = fon.fonts[i];
-        if (dir.slice(at + 2, FontDirHeaderBytes) !=
-            Bytes(fnt.begin(), fnt.begin() + FontDirHeaderBytes))
+        if (dir.slice(at + 2, FontDirHeaderBytes) != ByteReader(fnt).slice(0, FontDirHeaderBytes))
             throw FormatError("FONTDIR entry " + std::to_string(i + 1) + " differs from its font");
         at += 2 + FontDirHeaderBytes;
         const std::string device = dir.cString(at);
@@ -53,8 +52,9 @@ std::string DescribeFontFile(const Bytes& file) {
         const FntHeader& h = font.header;
         out << "font " << i + 1 << ": version " << Hex(h.version, 3) << " charset " << h.charSet
             << " chars " << Hex(h.firstChar, 2) << "-" << Hex(h.lastChar, 2) << " height "
-            << h.pixHeight << " em " << h.pixHeight - h.internalLeading << " points " << h.points
-            << " ascent " << h.ascent << " avg " << h.avgWidth << " max " << h.maxWidth
+            << h.pixHeight << " em "
+            << static_cast<long>(h.pixHeight) - static_cast<long>(h.internalLeading) << " points "
+            << h.points << " ascent " << h.ascent << " avg " << h.avgWidth << " max " << h.maxWidth
             << " pixwidth " << h.pixWidth << " pitch "
             << (font.variablePitch() ? "proportional" : "fixed") << " face " << font.faceName
             << "\n";

@@ -101,7 +101,7 @@ Arguments Parse(int argc, char** argv) {
 
 Bytes ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw FormatError("cannot open " + path);
+    if (!in) throw FormatError("cannot be opened");
     return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
@@ -118,14 +118,24 @@ int main(int argc, char** argv) {
     try {
         const Arguments args = Parse(argc, argv);
         if (!args.check.empty()) {
-            std::cout << "file " << args.check << "\n"
-                      << DescribeFontFile(ReadWholeFile(args.check));
+            std::string summary;
+            try {
+                summary = DescribeFontFile(ReadWholeFile(args.check));
+            } catch (const FormatError& e) {
+                throw FormatError(args.check + ": " + e.what());
+            }
+            std::cout << "file " << args.check << "\n" << summary;
             return 0;
         }
         std::vector<Bytes> fnts;
-        for (const std::string& source : args.sources)
-            fnts.push_back(
-                WriteFnt(BuildRasterFont(ReadBdfFile(source), args.face), args.fntVersion));
+        for (const std::string& source : args.sources) {
+            const BdfFont bdf = ReadBdfFile(source);
+            try {
+                fnts.push_back(WriteFnt(BuildRasterFont(bdf, args.face), args.fntVersion));
+            } catch (const FormatError& e) {
+                throw FormatError(source + ": " + e.what());
+            }
+        }
         WriteWholeFile(args.output, WriteFon(args.module, args.description, fnts));
         return 0;
     } catch (const UsageError& e) {

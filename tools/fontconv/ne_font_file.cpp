@@ -187,7 +187,14 @@ FonFile ReadFon(const Bytes& file) {
             } else if (type == RtFont) {
                 // The table length is rounded up to the alignment; the FNT knows its size.
                 const std::uint32_t size = ByteReader(data).u32(2);
-                if (size > data.size()) throw FormatError("FONT resource shorter than its dfSize");
+                const std::string which = "FONT resource " + std::to_string(fon.fonts.size() + 1);
+                if (size > data.size())
+                    throw FormatError(which + " is shorter than its dfSize " +
+                                      std::to_string(size));
+                if (size < FntHeaderBytes)
+                    throw FormatError(which + " has dfSize " + std::to_string(size) +
+                                      ", less than the " + std::to_string(FntHeaderBytes) +
+                                      "-byte font header");
                 fon.fonts.emplace_back(data.begin(), data.begin() + size);
                 fon.fontIds.push_back(in.u16(at + 6));
             }

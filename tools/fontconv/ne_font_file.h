@@ -22,7 +22,12 @@ struct FonFile {
 
 Bytes WriteFon(const std::string& moduleName, const std::string& description,
                const std::vector<Bytes>& fnts);
-// Throws FormatError when a signature, table or resource lies outside the file.
+// The shortest font header (FNT version 0x200); a FONT resource whose dfSize
+// is less cannot hold one.
+constexpr std::size_t FntHeaderBytes = 118;
+
+// Throws FormatError when a signature, table or resource lies outside the file,
+// or a FONT resource is shorter than a font header.
 FonFile ReadFon(const Bytes& file);
 
 } // namespace fontconv

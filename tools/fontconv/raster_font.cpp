@@ -20,6 +20,27 @@ bool FromSource(const FaceOptions& options, int code) {
         [code](const auto& range) { return code >= range.first && code <= range.second; });
 }
 
+std::string GlyphPlace(const BdfGlyph& glyph, int code) {
+    return "BDF line " + std::to_string(glyph.line) + ": glyph " + Hex(code);
+}
+
+// The glyph's own box and bits, and the cell it makes, must be what the
+// reader promises; the width is summed in 64 bits before it is bounded.
+void CheckGlyph(const BdfGlyph& glyph, int code) {
+    const std::int64_t left = std::min(0, glyph.xOffset);
+    const std::int64_t right =
+        std::max(std::int64_t{glyph.advance}, std::int64_t{glyph.xOffset} + glyph.width);
+    if (glyph.width < 0 || glyph.height < 0 || right - left > MaxCellPixels ||
+        glyph.height > MaxCellPixels)
+        throw FormatError(GlyphPlace(glyph, code) + ": DWIDTH and BBX make a cell larger than " +
+                          std::to_string(MaxCellPixels) + " x " + std::to_string(MaxCellPixels));
+    if (glyph.rows.size() != static_cast<std::size_t>(glyph.height))
+        throw FormatError(GlyphPlace(glyph, code) + ": BITMAP rows differ from BBX height");
+    for (const auto& row : glyph.rows)
+        if (row.size() != static_cast<std::size_t>(glyph.width))
+            throw FormatError(GlyphPlace(glyph, code) + ": BITMAP row differs from BBX width");
+}
+
 // A raster cell has no side bearings, so ink left of the origin or right of the
 // advance widens the cell instead of being cut off.
 Cell CellFromGlyph(const BdfGlyph& glyph, int cellTop, int cellHeight) {
@@ -55,19 +76,33 @@ RasterFont BuildRasterFont(const BdfFont& source, const FaceOptions& options) {
 
     if (!FromSource(options, options.defaultChar) || !FromSource(options, options.breakChar))
         throw FormatError("default and break characters must be taken from the source");
+    if (source.pixelSize < 1 || source.pixelSize > MaxPixelSize)
+        throw FormatError("PIXEL_SIZE " + std::to_string(source.pixelSize) + " is outside 1.." +
+                          std::to_string(MaxPixelSize));
 
     // The cell holds the font's own line, grown if some glyph reaches beyond it.
-    int top = source.ascent, bottom = source.descent;
+    // The source may come from anywhere, so its metrics are summed in 64 bits
+    // and the cell bounded before anything is allocated for it.
+    std::int64_t top = source.ascent, bottom = source.descent;
+    if (top < 0 || bottom < 0 || top + bottom > MaxCellPixels)
+        throw FormatError("FONT_ASCENT + FONT_DESCENT is outside 0.." +
+                          std::to_string(MaxCellPixels));
     for (int code = font.firstChar; code <= font.lastChar; ++code) {
         if (!FromSource(options, code)) continue;
         const auto found = source.glyphs.find(code);
         if (found == source.glyphs.end())
             throw FormatError("the source has no glyph for " + Hex(code));
-        top = std::max(top, found->second.yOffset + found->second.height);
-        bottom = std::max(bottom, -found->second.yOffset);
+        const BdfGlyph& glyph = found->second;
+        CheckGlyph(glyph, code);
+        top = std::max(top, std::int64_t{glyph.yOffset} + glyph.height);
+        bottom = std::max(bottom, -std::int64_t{glyph.yOffset});
+        if (top + bottom > MaxCellPixels)
+            throw FormatError(GlyphPlace(glyph, code) + " makes the cell " +
+                              std::to_string(top + bottom) + " pixels high, more than " +
+                              std::to_string(MaxCellPixels));
     }
-    font.ascent = top;
-    font.pixelHeight = top + bottom;
+    font.ascent = static_cast<int>(top);
+    font.pixelHeight = static_cast<int>(top + bottom);
     font.internalLeading = std::max(0, font.pixelHeight - source.pixelSize);
     font.points = (source.pixelSize * 72 + font.resolution / 2) / font.resolution;
 

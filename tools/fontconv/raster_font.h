@@ -66,8 +66,10 @@ struct FaceOptions {
 };
 
 // Throws FormatError when the source lacks a glyph of the ranges, when a fixed
-// face has cells of different widths, or when a cell is wider than twice the
-// average width (the maximum the header announces).
+// face has cells of different widths, when a cell is wider than twice the
+// average width (the maximum the header announces), or when the source breaks
+// the bounds ReadBdf keeps (bdf_reader.h): whatever `source` holds, nothing
+// overflows and no cell beyond MaxCellPixels square is allocated.
 RasterFont BuildRasterFont(const BdfFont& source, const FaceOptions& options);
 
 } // namespace fontconv

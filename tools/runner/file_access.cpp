@@ -57,19 +57,6 @@ std::string ErrorSuffix(DWORD error) {
     return " (error " + std::to_string(error) + ")";
 }
 
-std::string FoldPath(const std::string& path) {
-    std::string folded;
-    for (size_t i = 0; i < path.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(path[i]);
-        if (IsDBCSLeadByteEx(932, c) && i + 1 < path.size()) {
-            folded += path.substr(i++, 2);
-            continue;
-        }
-        folded += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-    }
-    return folded;
-}
-
 FileState ReadFileState(const std::string& path, HANDLE heldOpen) {
     FileState state;
     DWORD attributes = GetFileAttributesA(path.c_str());
