@@ -195,6 +195,33 @@ TEST(RobotKeys, EachKeyIsHandledBeforeTheNextIsSent) {
     EXPECT_EQ(program.exitCode(), 2u);
 }
 
+TEST(RobotKeys, KeysReachTheDialogsFocusWhileAnotherWindowIsInFront) {
+    Program program(Command({"input", "c", "p", "Korvel", "Korvel"}), "");
+    WaitResult wait = WaitForDialog(program, 10000);
+    ASSERT_EQ(wait.kind, WaitResult::DialogShown);
+    Dialog box = ReadDialog(wait.dialog);
+    HWND ok = nullptr;
+    for (const Control& control : box.controls)
+        if (control.text == "OK") ok = control.window;
+    // A window of another program comes to the front, as the editor that
+    // the run opens does: the dialog's thread is left with no focus.
+    HWND other = CreateWindowExA(0, "STATIC", "in front", WS_POPUP | WS_VISIBLE, 0, 0, 80, 40,
+                                 nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(other);
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    for (int i = 0; i < 100 && GetGUIThreadInfo(box.threadId, &thread) && thread.hwndFocus; ++i)
+        Sleep(20);
+    EXPECT_EQ(thread.hwndFocus, nullptr) << "the case is not set up";
+    Perform(program, box, *ParseAction("key tab", nullptr)); // from the edit field to OK
+    ASSERT_TRUE(GetGUIThreadInfo(box.threadId, &thread));
+    EXPECT_EQ(thread.hwndFocus, ok);
+    Perform(program, box, *ParseAction("key enter", nullptr));
+    ASSERT_TRUE(program.waitForEnd(10000));
+    EXPECT_EQ(program.exitCode(), 1u);
+    DestroyWindow(other);
+}
+
 TEST(RobotKeys, PlainLetterReachesTheAccessKey) {
     Outcome run = Drive(Command({"form", "c", "t", "はい(&Y)", "いいえ(&N)"}), {"key n"});
     ASSERT_EQ(run.error, "");
