@@ -286,19 +286,6 @@ TEST(AccessKeys, NoneWhereThereIsNoSingleAmpersand) {
     EXPECT_EQ(AccessKeyOf(""), 0);
 }
 
-TEST(AccessKeys, NeitherByteOfATypedDoubleByteCharacterStandsAlone) {
-    TypedBytes typed;
-    EXPECT_FALSE(typed.TakeSingle('\x83')) << "lead byte of ハ";
-    EXPECT_FALSE(typed.TakeSingle('\x6E')) << "its trail byte, an 'n'";
-    EXPECT_TRUE(typed.TakeSingle('n'));
-    EXPECT_FALSE(typed.TakeSingle('\x83'));
-    typed.KeyStruck(); // no trail byte came
-    EXPECT_TRUE(typed.TakeSingle('y'));
-    TypedBytes singleByte([](unsigned char) { return false; }); // code page 1252
-    EXPECT_TRUE(singleByte.TakeSingle('\xE9'));
-    EXPECT_TRUE(singleByte.TakeSingle('n'));
-}
-
 TEST(AccessKeys, TypedCharacterMatchesRegardlessOfCase) {
     EXPECT_TRUE(IsAccessKey("はい(&Y)", 'y'));
     EXPECT_TRUE(IsAccessKey("はい(&Y)", 'Y'));

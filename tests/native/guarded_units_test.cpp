@@ -45,9 +45,6 @@ void Inform(const String& message) {
     host.shown.push_back(message);
     if (host.informFails.count(message)) Raise(EWin32Error("Win32 ｴﾗｰ。ｺｰﾄﾞ: 1400."));
 }
-String PromptForText(const String&, const String&, const String& defaultText) {
-    return defaultText;
-}
 
 bool FileIsPresent(const String&) {
     return false;
@@ -77,9 +74,6 @@ bool TRegistry::OpenExisting(const String& path) {
 String TRegistry::ReadText(const String&) {
     return "C:\\ICQ\\";
 }
-bool TRegistry::HasValue(const String&) {
-    return false;
-}
 void TRegistry::ListSubkeys(TStringList& list) {
     MayRunOutOfMemory("ListSubkeys");
     list.Clear();
@@ -105,17 +99,15 @@ class GuardedUnits : public testing::Test {
     PatchRun run;
 };
 
-TEST_F(GuardedUnits, FontInstallationRunningOutOfMemoryShowsItsMessageAndTheRunGoesOn) {
+TEST_F(GuardedUnits, FontInstallationShowsItsMessageOnceWhateverFailed) {
     host.failing = {"CopyFileOver"};
-    run.WindowsDir = "C:\\windows";
-    EXPECT_NO_THROW(run.InstallBitmapFonts());
+    EXPECT_NO_THROW(run.InstallBitmapFonts()) << "running out of memory";
     EXPECT_EQ(host.shown, std::vector<String>{msg::MsgFontCopyFailed});
-}
 
-TEST_F(GuardedUnits, FontInstallationShowsItsMessageOnceEvenWhenShowingItFails) {
+    host = FakeHost();
     host.copyWorks = false;
     host.informFails = {msg::MsgFontCopyFailed};
-    EXPECT_NO_THROW(run.InstallBitmapFonts());
+    EXPECT_NO_THROW(run.InstallBitmapFonts()) << "the copy's own message cannot be shown";
     EXPECT_EQ(host.shown, std::vector<String>{msg::MsgFontCopyFailed});
 }
 
