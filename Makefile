@@ -14,6 +14,8 @@ FUZZ_SECONDS ?= 180
 FUZZ_SHORT_SECONDS ?= 20
 JOBS       ?= 2
 SCENARIOS  ?= tests/e2e
+# e2e and e2e-run: how many times in a row the scenarios run (stops at the first failing round).
+REPEAT     ?= 1
 WINE_RUN   := tools/bench/wine-run
 VERSION    := $(shell sed -n "s/^project.vorn VERSION \([0-9.]*\).*/\1/p" CMakeLists.txt)
 
@@ -56,10 +58,14 @@ fuzz-short: fuzz-build
 	tools/fuzz/run-fuzzers $(FUZZ) $(FUZZ_SHORT_SECONDS)
 
 e2e:
-	tools/bench/bench make e2e-run SCENARIOS="$(SCENARIOS)"
+	tools/bench/bench make e2e-run SCENARIOS="$(SCENARIOS)" REPEAT="$(REPEAT)"
 
 e2e-run: win
-	tools/runner/run-scenarios $(WIN) $(SCENARIOS)
+	@for round in $$(seq $(REPEAT)); do \
+	  [ "$(REPEAT)" = 1 ] || echo "e2e: round $$round of $(REPEAT)"; \
+	  tools/runner/run-scenarios $(WIN) $(SCENARIOS) || \
+	    { echo "e2e: round $$round of $(REPEAT) failed"; exit 1; }; \
+	done; [ "$(REPEAT)" = 1 ] || echo "e2e: all $(REPEAT) rounds passed"
 
 # Scenarios that must fail: the runner notices every kind of difference.
 negative-run: win

@@ -21,7 +21,7 @@ bool SetOwnerArchiveFont(const String& owner) {
         if (!registry.OpenExisting(owner + "\\Message Archive")) return false;
         registry.WriteText(ArchiveFontValue, SansSerifRule.replacement);
         registry.CloseCurrent();
-    } catch (const Exception&) {
+    } catch (...) { // each owner is a guarded unit: running out of memory counts too
         return false;
     }
     return true;
@@ -47,8 +47,9 @@ void PatchRun::SetArchiveFonts() {
             }
             return;
         }
-    } catch (const Exception&) {
-        // Any failure while going through the owners counts as no account.
+    } catch (...) {
+        // Any failure while going through the owners, running out of memory
+        // included, counts as no account.
     }
     Inform(msg::MsgNoAccount);
     RunSucceeded = false;

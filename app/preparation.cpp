@@ -17,17 +17,25 @@ void PatchRun::FindWindowsDir() {
     WindowsDir = WindowsFolder();
 }
 
+// A guarded unit: any failure in it, running out of memory included, counts.
 void PatchRun::InstallBitmapFonts() {
-    // Only the proportional font is looked for: its presence means an earlier
-    // run installed both.
-    if (FileIsPresent(WindowsDir + "\\Fonts\\Korvel.fon")) return;
+    bool failed = false;
     try {
+        // Only the proportional font is looked for: its presence means an
+        // earlier run installed both.
+        if (FileIsPresent(WindowsDir + "\\Fonts\\Korvel.fon")) return;
         if (AskUser(msg::MsgFontInstall, DialogKind::Warning, ButtonsOkCancel, 0) != mrOk) return;
-        const bool copied = CopyFileOver("Korvel.fon", WindowsDir + "\\Fonts\\Korvel.fon") &&
-                            CopyFileOver("KorvFix.fon", WindowsDir + "\\Fonts\\KorvFix.fon");
-        if (!copied) Inform(msg::MsgFontCopyFailed);
-    } catch (const Exception&) {
+        failed = !(CopyFileOver("Korvel.fon", WindowsDir + "\\Fonts\\Korvel.fon") &&
+                   CopyFileOver("KorvFix.fon", WindowsDir + "\\Fonts\\KorvFix.fon"));
+    } catch (...) {
+        failed = true;
+    }
+    if (!failed) return;
+    // Shown from this one place, so once whatever failed; a message that
+    // cannot be shown is not tried again, and the step lets nothing out.
+    try {
         Inform(msg::MsgFontCopyFailed);
+    } catch (...) {
     }
 }
 

@@ -7,12 +7,12 @@ namespace {
 
 // Bytes a character starting at `at` occupies: a lead byte takes its trail byte
 // along, except at the very end where a cut-off path leaves it alone.
-std::size_t CharLength(const String& s, std::size_t at) {
-    return IsCp932LeadByte(static_cast<unsigned char>(s[at])) && at + 1 < s.size() ? 2 : 1;
+std::size_t CharLength(const String& s, std::size_t at, LeadByteTest isLeadByte) {
+    return isLeadByte(static_cast<unsigned char>(s[at])) && at + 1 < s.size() ? 2 : 1;
 }
 
-void LowerAsciiLetters(String& s) {
-    for (std::size_t at = 0; at < s.size(); at += CharLength(s, at))
+void LowerAsciiLetters(String& s, LeadByteTest isLeadByte) {
+    for (std::size_t at = 0; at < s.size(); at += CharLength(s, at, isLeadByte))
         if (s[at] >= 'A' && s[at] <= 'Z') s[at] = static_cast<char>(s[at] - 'A' + 'a');
 }
 
@@ -22,13 +22,14 @@ bool IsCp932LeadByte(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
-String TitleFromProgramPath(const String& path, void (*lowerTail)(String&)) {
+String TitleFromProgramPath(const String& path, void (*lowerTail)(String&),
+                            LeadByteTest isLeadByte) {
     std::size_t nameStart = 0;
-    for (std::size_t at = 0; at < path.size(); at += CharLength(path, at))
+    for (std::size_t at = 0; at < path.size(); at += CharLength(path, at, isLeadByte))
         if (path[at] == '\\') nameStart = at + 1;
     String name = path.substr(nameStart);
 
-    for (std::size_t at = 0; at < name.size(); at += CharLength(name, at)) {
+    for (std::size_t at = 0; at < name.size(); at += CharLength(name, at, isLeadByte)) {
         if (name[at] == '.') {
             name.resize(at);
             break;
@@ -36,9 +37,12 @@ String TitleFromProgramPath(const String& path, void (*lowerTail)(String&)) {
     }
     if (name.empty()) return name;
 
-    const std::size_t first = CharLength(name, 0);
+    const std::size_t first = CharLength(name, 0, isLeadByte);
     String tail = name.substr(first);
-    (lowerTail ? lowerTail : LowerAsciiLetters)(tail);
+    if (lowerTail)
+        lowerTail(tail);
+    else
+        LowerAsciiLetters(tail, isLeadByte);
     return name.substr(0, first) + tail;
 }
 

@@ -7,8 +7,9 @@
 // never-shown window that owns every dialog and fixes the default font once.
 // When the window itself cannot be made it raises EWin32Error. On
 // WM_ENDSESSION with a non-zero wParam the window calls `endSession` at once
-// (start-up passes EndProcess, so the process ends with its current exit code
-// and shows nothing). DestroyApplication() destroys the window and the font.
+// (start-up passes EndProcess, so the process ends with its current exit code,
+// 0 during the run and 1 while the error report is up, and shows nothing).
+// DestroyApplication() destroys the window and the font.
 #pragma once
 
 #include "host/exceptions.h"
@@ -24,10 +25,5 @@ String ApplicationTitle();
 // The font (HFONT) of dialogs that do not take the message-box font; null
 // before CreateApplication. Owned by the application.
 void* DefaultFont();
-
-// Raises EWin32Error for the calling thread's last error: "Win32 ｴﾗｰ。ｺｰﾄﾞ: %d."
-// with the system's text on the next line, or "Win32 API 呼び出しに失敗しました"
-// when there is no error code.
-[[noreturn]] void RaiseLastWin32Error();
 
 } // namespace vorn

@@ -1,6 +1,8 @@
 // Implements host/application.h on Win32.
 #include "host/application.h"
 #include "host/app_title.h"
+#include "host/system_facts.h"
+#include "host/win32_error.h"
 
 #include <windows.h>
 
@@ -32,7 +34,7 @@ String ProgramTitle() {
     GetModuleFileNameA(nullptr, path, sizeof path);
     path[sizeof path - 1] = '\0';
     OemToCharA(path, path);
-    return TitleFromProgramPath(path, LowerWithCharLower);
+    return TitleFromProgramPath(path, LowerWithCharLower, IsSystemLeadByte);
 }
 
 // Windows 4.0 and later know big icons and a movable-only system menu.
@@ -119,23 +121,6 @@ String ApplicationTitle() {
 
 void* DefaultFont() {
     return g_defaultFont;
-}
-
-void RaiseLastWin32Error() {
-    const DWORD code = GetLastError();
-    if (code == 0) Raise(EWin32Error("Win32 API 呼び出しに失敗しました"));
-    char* text = nullptr;
-    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    String system = text ? text : "";
-    if (text) LocalFree(text);
-    // System texts end in a line break that would double the report's own.
-    while (!system.empty() &&
-           (system.back() == '\r' || system.back() == '\n' || system.back() == ' '))
-        system.pop_back();
-    Raise(EWin32Error(
-        FillIn(FillIn("Win32 ｴﾗｰ。ｺｰﾄﾞ: %d.\n%s", static_cast<std::int32_t>(code)), system)));
 }
 
 } // namespace vorn

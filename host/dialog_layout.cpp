@@ -141,23 +141,32 @@ char UpperAscii(char c) {
 }
 } // namespace
 
-char AccessKeyOf(const String& caption) {
+char AccessKeyOf(const String& caption, LeadByteTest isLeadByte) {
     for (std::size_t at = 0; at < caption.size(); ++at) {
-        if (IsCp932LeadByte(static_cast<unsigned char>(caption[at]))) {
+        if (isLeadByte(static_cast<unsigned char>(caption[at]))) {
             ++at;
         } else if (caption[at] == '&' && at + 1 < caption.size()) {
             const char next = caption[++at];
             if (next == '&') continue;
             // A double-byte character cannot arrive as one typed byte.
-            return IsCp932LeadByte(static_cast<unsigned char>(next)) ? 0 : UpperAscii(next);
+            return isLeadByte(static_cast<unsigned char>(next)) ? 0 : UpperAscii(next);
         }
     }
     return 0;
 }
 
-bool IsAccessKey(const String& caption, char typed) {
-    const char key = AccessKeyOf(caption);
+bool IsAccessKey(const String& caption, char typed, LeadByteTest isLeadByte) {
+    const char key = AccessKeyOf(caption, isLeadByte);
     return key != 0 && key == UpperAscii(typed);
+}
+
+bool TypedBytes::TakeSingle(char typed) {
+    if (trailDue_) {
+        trailDue_ = false;
+        return false;
+    }
+    trailDue_ = isLeadByte_(static_cast<unsigned char>(typed));
+    return !trailDue_;
 }
 
 } // namespace vorn

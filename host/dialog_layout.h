@@ -13,6 +13,7 @@
 // whole process, so a caption measured once keeps its width.
 #pragma once
 
+#include "host/app_title.h"
 #include "host/dialogs.h"
 #include <array>
 #include <functional>
@@ -159,8 +160,26 @@ InputBoxLayout LayoutInputBox(const InputBoxInput& in);
 // The access key of a button caption: the byte behind a single "&" ("&&"
 // stands for "&" itself, double-byte characters are skipped whole), ASCII
 // letters in upper case; 0 when the caption has none.
-char AccessKeyOf(const String& caption);
+char AccessKeyOf(const String& caption, LeadByteTest isLeadByte = IsCp932LeadByte);
 // Whether a typed character is the caption's access key, regardless of case.
-bool IsAccessKey(const String& caption, char typed);
+bool IsAccessKey(const String& caption, char typed, LeadByteTest isLeadByte = IsCp932LeadByte);
+
+// Typed characters reach an ANSI window one byte at a time: a double-byte
+// character as two messages, its lead byte and then its trail byte, which may
+// well be a letter ("ハ" is 83 6E, "ズ" 83 59). Follows that stream so that
+// neither byte of such a character is ever taken for an access key.
+class TypedBytes {
+  public:
+    explicit TypedBytes(LeadByteTest isLeadByte = IsCp932LeadByte) : isLeadByte_(isLeadByte) {}
+    // Takes the next typed byte; true when it is a character on its own,
+    // false for a lead byte and for the trail byte behind it.
+    bool TakeSingle(char typed);
+    // A key was struck: a lead byte left waiting has no trail byte coming.
+    void KeyStruck() { trailDue_ = false; }
+
+  private:
+    LeadByteTest isLeadByte_;
+    bool trailDue_ = false;
+};
 
 } // namespace vorn

@@ -5,7 +5,9 @@
 // Contract: each call builds its window owned by the hidden application
 // window, shows it modally (other top-level windows of the thread disabled),
 // waits until it is closed, destroys it and returns. Closing without a button
-// (close box, Alt+F4, a quit message) gives 2. When a window cannot be made,
+// (close box, Alt+F4, a quit message) gives 2. An access key is one typed
+// single-byte character: neither byte of a double-byte character, which
+// arrives as two, ever presses a button. When a window cannot be made,
 // EWin32Error is raised after the dialog is destroyed. Texts are code page 932.
 #pragma once
 

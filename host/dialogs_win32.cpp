@@ -4,6 +4,8 @@
 #include "host/application.h"
 #include "host/dialog_layout.h"
 #include "host/resource_ids.h"
+#include "host/system_facts.h"
+#include "host/win32_error.h"
 
 #include <windows.h>
 #include <array>
@@ -30,6 +32,7 @@ class DialogForm {
     HWND cancelButton = nullptr;
     HWND edit = nullptr;
     HWND focus = nullptr; // where the focus goes back when the form is activated again
+    TypedBytes typed{IsSystemLeadByte};
 
     ~DialogForm() {
         if (hwnd) DestroyWindow(hwnd);
@@ -236,7 +239,7 @@ bool NoModifiers() {
 
 bool PressAccessKey(DialogForm& f, char typed) {
     for (const FormButton& b : f.buttons) {
-        if (IsAccessKey(b.caption, typed)) {
+        if (IsAccessKey(b.caption, typed, IsSystemLeadByte)) {
             Press(f, b);
             return true;
         }
@@ -252,7 +255,11 @@ bool HandleDialogKey(DialogForm& f, const MSG& m) {
     if (m.hwnd != f.hwnd && !IsChild(f.hwnd, m.hwnd)) return false;
     FormButton* onButton = ButtonOf(f, m.hwnd);
     switch (m.message) {
+    case WM_SYSKEYDOWN:
+        f.typed.KeyStruck();
+        return false;
     case WM_KEYDOWN:
+        f.typed.KeyStruck();
         switch (m.wParam) {
         case VK_RETURN:
             if (!NoModifiers()) return false;
@@ -277,8 +284,11 @@ bool HandleDialogKey(DialogForm& f, const MSG& m) {
         }
         return false;
     case WM_CHAR: // the edit field takes plain characters itself
+        // Both bytes of a double-byte character go on to the control as they came.
+        if (!f.typed.TakeSingle(static_cast<char>(m.wParam))) return false;
         return onButton && PressAccessKey(f, static_cast<char>(m.wParam));
     case WM_SYSCHAR:
+        if (!f.typed.TakeSingle(static_cast<char>(m.wParam))) return false;
         return PressAccessKey(f, static_cast<char>(m.wParam));
     }
     return false;

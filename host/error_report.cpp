@@ -95,11 +95,11 @@ std::int32_t RuntimeErrorNumber(const Exception& e) {
     return 217;
 }
 
-String FileNamePart(const String& path) {
+String FileNamePart(const String& path, LeadByteTest isLeadByte) {
     std::size_t nameStart = 0;
     for (std::size_t at = 0; at < path.size(); ++at) {
         const auto byte = static_cast<unsigned char>(path[at]);
-        if (IsCp932LeadByte(byte) && at + 1 < path.size())
+        if (isLeadByte(byte) && at + 1 < path.size())
             ++at;
         else if (byte == '\\')
             nameStart = at + 1;

@@ -1,6 +1,7 @@
 // The texts of the error report and of the runtime-error box, portable.
 #pragma once
 
+#include "host/app_title.h"
 #include "host/exceptions.h"
 #include <cstdint>
 
@@ -24,6 +25,6 @@ String BuildRuntimeErrorText(std::int32_t number, std::uint32_t address);
 std::int32_t RuntimeErrorNumber(const Exception& e);
 
 // The part of a path behind its last backslash (trail bytes skipped).
-String FileNamePart(const String& path);
+String FileNamePart(const String& path, LeadByteTest isLeadByte = IsCp932LeadByte);
 
 } // namespace vorn

@@ -1,6 +1,7 @@
 // Implements the file part of host/stream.h: THandleStream, TFileStream and
 // TMemoryStream::LoadWholeFile / StoreToFile, on the kernel32 file calls.
 #include "host/stream.h"
+#include "host/win32_error.h"
 
 #include <windows.h>
 
@@ -9,19 +10,6 @@ namespace vorn {
 namespace {
 HANDLE AsHandle(std::int32_t osHandle) {
     return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(osHandle));
-}
-
-[[noreturn]] void RaiseLastWin32Error() {
-    const DWORD code = GetLastError();
-    if (code == 0) Raise(EWin32Error("Win32 API 呼び出しに失敗しました"));
-    char text[512] = {};
-    const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, code, 0, text, sizeof text, nullptr);
-    String systemText(text, n < sizeof text ? n : sizeof text - 1);
-    while (!systemText.empty() && static_cast<unsigned char>(systemText.back()) <= ' ')
-        systemText.pop_back();
-    String message = FillIn("Win32 ｴﾗｰ。ｺｰﾄﾞ: %d.", static_cast<std::int32_t>(code));
-    Raise(EWin32Error(message + "\n" + systemText));
 }
 
 // Access (bits 0-1) and sharing (bits 4-7) of a mode word. Values outside the
@@ -57,8 +45,15 @@ std::int32_t OpenOrRaise(const String& fileName, std::uint16_t mode) {
 } // namespace
 
 void THandleStream::ChangeSize(std::int32_t length) {
-    MoveTo(length, FromStart);
-    if (!SetEndOfFile(AsHandle(osHandle_))) RaiseLastWin32Error();
+    // A negative length is refused, as the memory stream refuses it, before
+    // the file is touched; so is any length the file pointer cannot reach: the
+    // end of the file is only ever set where the move has arrived.
+    if (length < 0) {
+        SetLastError(ERROR_NEGATIVE_SEEK);
+        RaiseLastWin32Error();
+    }
+    if (MoveTo(length, FromStart) != length || !SetEndOfFile(AsHandle(osHandle_)))
+        RaiseLastWin32Error();
 }
 
 std::int32_t THandleStream::ReadBytes(void* buffer, std::int32_t count) {

@@ -24,7 +24,8 @@
 namespace vorn {
 
 [[noreturn]] void RunProgram(void (*run)());
-// Shows the error report for `e` raised at `address`, sets the exit code 1 and ends.
+// Sets the exit code 1, shows the error report for `e` raised at `address` and
+// ends; a shutdown while the report is up (WM_ENDSESSION) ends with 1 as well.
 [[noreturn]] void ReportAndExit(const Exception* e, const void* address);
 // Finalises what start-up started and calls ExitProcess with the current exit code.
 [[noreturn]] void EndProcess();

@@ -87,9 +87,9 @@ std::size_t BuildErrorReport(const Exception* e, const void* address, char* buff
     const ModulePlace place = LocateAddress(address);
     char format[256] = "";
     LoadStringA(g_instance, IDS_ERROR_REPORT_FORMAT, format, sizeof format);
-    const String text =
-        BuildErrorReportText(format, e->ClassName(), FileNamePart(place.file).substr(0, MAX_PATH),
-                             place.offset, e->Message(), size);
+    const String text = BuildErrorReportText(
+        format, e->ClassName(), FileNamePart(place.file, IsSystemLeadByte).substr(0, MAX_PATH),
+        place.offset, e->Message(), size);
     std::memcpy(buffer, text.c_str(), text.size() + 1);
     return text.size();
 }
@@ -189,8 +189,10 @@ void ReportAndExit(const Exception* e, const void* address) {
     // A failure inside the report itself must not report again.
     if (g_reporting) FatalRuntimeError(217, address);
     g_reporting = true;
-    ShowErrorReport(e, address);
+    // Set before the box: Windows may shut down while it is up, and the
+    // application window then ends the process with this code at once.
     g_processExitCode = 1;
+    ShowErrorReport(e, address);
     EndProcess();
 }
 

@@ -13,7 +13,10 @@
 //  - ReadFully / WriteFully short: EReadError "ｽﾄﾘｰﾑからの読み込みｴﾗｰ" /
 //    EWriteError "ｽﾄﾘｰﾑへの書き込みｴﾗｰ";
 //  - no block of the asked capacity: EStreamError
-//    "ﾒﾓﾘｽﾄﾘｰﾑの拡大中にﾒﾓﾘが足りなくなりました"; the stream is left as it was.
+//    "ﾒﾓﾘｽﾄﾘｰﾑの拡大中にﾒﾓﾘが足りなくなりました"; the stream is left as it was;
+//  - THandleStream::ChangeSize to a negative length, or one the file pointer
+//    cannot reach, or SetEndOfFile failing: EWin32Error (win32_error.h); a
+//    refused length leaves the file and its position as they were.
 #pragma once
 
 #include "host/exceptions.h"

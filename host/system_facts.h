@@ -1,5 +1,6 @@
 // Facts about the system that start-up reads once and every unit may consult.
-// Implemented in system_facts_win32.cpp (GetVersionExA, GetSystemMetrics).
+// Implemented in system_facts_win32.cpp (GetVersionExA, GetSystemMetrics,
+// IsDBCSLeadByte).
 //
 // Contract: CaptureSystemFacts() is called once by start-up before the run;
 // GetSystemFacts() before that returns all-false facts.
@@ -14,5 +15,10 @@ struct SystemFacts {
 
 void CaptureSystemFacts();
 const SystemFacts& GetSystemFacts();
+
+// Whether `byte` begins a double-byte character in the system's ANSI code
+// page (IsDBCSLeadByte): the rule for the title, the error report's module
+// name and the dialogs' access keys. Usable at any time.
+bool IsSystemLeadByte(unsigned char byte);
 
 } // namespace vorn

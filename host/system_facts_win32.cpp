@@ -20,4 +20,8 @@ const SystemFacts& GetSystemFacts() {
     return g_facts;
 }
 
+bool IsSystemLeadByte(unsigned char byte) {
+    return IsDBCSLeadByte(byte) != FALSE;
+}
+
 } // namespace vorn

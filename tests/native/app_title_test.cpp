@@ -15,6 +15,14 @@ TEST(AppTitle, ProgramNameLosesFolderAndExtensionAndKeepsOnlyFirstLetterUpper) {
     EXPECT_EQ(TitleFromProgramPath("C:\\A.B\\VORN"), "Vorn") << "a dot in a folder is not cut";
 }
 
+TEST(AppTitle, LeadBytesAreThoseOfTheGivenCodePage) {
+    // On code page 1252 "é" (E9) is a letter; the code page 932 table would
+    // take it for a lead byte and the backslash behind it for its trail byte.
+    const String path = "C:\\Caf\xE9\\VORN.EXE";
+    EXPECT_EQ(TitleFromProgramPath(path, nullptr, [](unsigned char) { return false; }), "Vorn");
+    EXPECT_NE(TitleFromProgramPath(path), "Vorn");
+}
+
 TEST(AppTitle, EmptyNames) {
     EXPECT_EQ(TitleFromProgramPath(""), "");
     EXPECT_EQ(TitleFromProgramPath("C:\\TOOLS\\"), "");

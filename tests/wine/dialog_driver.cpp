@@ -152,6 +152,14 @@ Step Type(const char* text) {
     };
 }
 
+Step Chars(const char* bytes) {
+    return [bytes](HWND) {
+        HWND target = Focused();
+        for (const char* c = bytes; *c; ++c)
+            PostMessageA(target, WM_CHAR, static_cast<unsigned char>(*c), 1);
+    };
+}
+
 Step Click(const String& caption) {
     return [caption](HWND d) { PostMessageA(ButtonCaptioned(d, caption), BM_CLICK, 0, 0); };
 }

@@ -49,6 +49,9 @@ Step Held(UINT modifier, UINT vk);
 void SetModifiers(UINT vk, bool down);
 // Each character as a key, turned into WM_CHAR by the dialog's own loop.
 Step Type(const char* text);
+// Each byte as a WM_CHAR posted to the focused window, as an input method
+// delivers a double-byte character to an ANSI window: lead byte, trail byte.
+Step Chars(const char* bytes);
 // BM_CLICK to the button with that caption.
 Step Click(const String& caption);
 // WM_SYSCOMMAND SC_CLOSE to the dialog.

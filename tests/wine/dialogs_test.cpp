@@ -3,6 +3,7 @@
 // box's field, modality and the failures of window creation.
 #include "host/application.h"
 #include "host/dialogs.h"
+#include "host/win32_error.h"
 #include "tests/wine/dialog_driver.h"
 
 #include <gtest/gtest.h>
@@ -64,6 +65,13 @@ TEST(Closing, WarningYesNo) {
                                      {"Alt+F4", {AltKey(VK_F4)}, mrCancel},
                                      {"quit request", {Quit()}, mrCancel},
                                  });
+}
+
+TEST(Closing, DoubleByteCharacterOnAButtonPressesNothing) {
+    // ハ is 83 6E and ズ 83 59: their trail bytes read as 'n' and 'Y'.
+    EXPECT_EQ(Ask(ButtonsYesNo, {Chars("ハ"), Chars("ズ"), Type("y")}), mrYes);
+    EXPECT_EQ(Ask(ButtonsYesNo, {Chars("ズ"), Chars("ハ"), Type("n")}), mrNo);
+    EXPECT_EQ(Ask(ButtonsYesNo, {Key(VK_TAB), Chars("ズハ"), Type("y")}), mrYes) << "on No too";
 }
 
 TEST(Closing, WarningOkAloneAnswersOkAlsoToEscape) {

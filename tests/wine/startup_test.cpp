@@ -411,5 +411,18 @@ TEST(StartupEndSession, EndingTheSessionDuringADialogEndsWithZeroAndNothingShown
         << "the process ended at once, without unwinding the run";
 }
 
+TEST(StartupEndSession, EndingTheSessionWhileTheReportIsUpEndsWithOne) {
+    testkit::ScratchFolder scratch;
+    Probe probe(ProbeProgram(), "open-error", scratch.File("notes.txt"));
+    ASSERT_TRUE(probe.Started());
+    ASSERT_NE(probe.WaitForBox(), nullptr) << "the error report did not appear";
+    HWND application = probe.ApplicationWindow();
+    ASSERT_NE(application, nullptr);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(application, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 5000, &ignored);
+    SendMessageTimeoutA(application, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 5000, &ignored);
+    EXPECT_EQ(probe.ExitCode(), 1u) << "a failed run ended by a shutdown is still a failure";
+}
+
 } // namespace
 } // namespace vorn

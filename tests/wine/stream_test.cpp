@@ -312,6 +312,24 @@ TEST_F(FileStream, ChangeSizeOnAReadHandleRaisesWin32Error) {
     EXPECT_FILE_BYTES(path, "0123456789");
 }
 
+TEST_F(FileStream, NegativeSizeIsRefusedAndLeavesTheFileAsItWas) {
+    const String path = folder.File("data.bin");
+    testkit::WriteFileBytes(path, "0123456789");
+    {
+        TFileStream file(path, 0x02);
+        file.MoveTo(3, FromStart);
+        try {
+            file.ChangeSize(-1);
+            ADD_FAILURE() << "nothing was raised";
+        } catch (const EWin32Error& e) {
+            const String head = "Win32 ｴﾗｰ。ｺｰﾄﾞ: 131.\n"; // ERROR_NEGATIVE_SEEK
+            EXPECT_EQ(e.Message().rfind(head, 0), 0u) << testkit::Printable(e.Message());
+        }
+        EXPECT_EQ(file.CurrentPos(), 3);
+    }
+    EXPECT_FILE_BYTES(path, "0123456789");
+}
+
 using StreamBlock = StreamTest;
 
 TEST_F(StreamBlock, IsAMovableGlobalBlockLockedOnceThatKeepsItsContentWhenGrown) {

@@ -9,6 +9,10 @@ namespace vorn::robot {
 namespace {
 
 constexpr UINT SendTimeoutMs = 5000;
+// How long the dialog's thread may take over one answer before the robot gives up.
+constexpr DWORD HandleTimeoutMs = 10000;
+constexpr DWORD HandlePollMs = 5;
+constexpr int ActivateAttempts = 20;
 
 // A caption as a person reads it: "&" marks are not shown, "&&" shows "&".
 std::string WithoutAccessMarks(const std::string& caption) {
@@ -29,16 +33,6 @@ HWND FindButton(const Dialog& dialog, const std::string& caption) {
     return nullptr;
 }
 
-// Where typed keys go: the window that has the focus in the dialog's thread.
-HWND KeyTarget(const Dialog& dialog) {
-    GUITHREADINFO thread{};
-    thread.cbSize = sizeof thread;
-    if (GetGUIThreadInfo(dialog.threadId, &thread) && thread.hwndFocus &&
-        GetWindowThreadProcessId(thread.hwndFocus, nullptr) == dialog.threadId)
-        return thread.hwndFocus;
-    return dialog.window;
-}
-
 void PostKey(HWND target, UINT key, bool alt) {
     LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC)) << 16;
     LPARAM down = 1 | scan | (alt ? LPARAM{1} << 29 : 0);
@@ -51,6 +45,71 @@ std::string ErrorText(const char* what) {
     return what + (" (error " + std::to_string(GetLastError()) + ")");
 }
 
+bool IsGoneOrHidden(const Program& program, HWND dialog) {
+    return program.hasEnded() || !IsWindow(dialog) || !IsWindowVisible(dialog);
+}
+
+// Waits until the dialog's thread has handled every message posted to it so
+// far, and every message that those posted in turn (the WM_CHAR that
+// TranslateMessage makes of a WM_KEYDOWN, say), so that the next key is sent
+// where this one left the focus, as with a real keyboard.
+//
+// The marker is a paint. The robot marks one pixel of the dialog invalid,
+// without erasing, and waits until the window has no invalid area left.
+// GetMessage serves a thread in a fixed order: sent messages, posted
+// messages, input, and only when none of these is waiting, WM_PAINT; so the
+// dialog's thread paints (and BeginPaint validates the pixel) only once its
+// posted queue, with the keys and all that they posted, is empty. The robot
+// keeps out of the target process: RedrawWindow and GetUpdateRect work on
+// another process's window.
+//
+// Not used, because they are not race-free: a SendMessageTimeout(WM_NULL)
+// round trip (a sent message is delivered ahead of the posted ones, as soon
+// as the thread next asks for a message, so its reply says nothing about
+// them); WaitForInputIdle (on Windows it tells only of the first idle
+// moment); a sleep (a slow machine outruns any length). Only a paint forced
+// in the middle, e.g. UpdateWindow on the dialog while it handles a key,
+// could end the wait early; neither the program's dialogs nor the system's
+// message box do that.
+void WaitUntilHandled(const Program& program, HWND dialog) {
+    if (IsGoneOrHidden(program, dialog)) return;
+    RECT pixel{0, 0, 1, 1};
+    RedrawWindow(dialog, &pixel, nullptr, RDW_INVALIDATE | RDW_NOERASE | RDW_NOCHILDREN);
+    DWORD start = GetTickCount();
+    while (!IsGoneOrHidden(program, dialog) && GetUpdateRect(dialog, nullptr, FALSE)) {
+        if (GetTickCount() - start >= HandleTimeoutMs)
+            throw RobotError("the dialog has not handled the answer after 10 s");
+        Sleep(HandlePollMs);
+    }
+}
+
+// The dialog's window that has the focus in its thread, or null.
+HWND FocusInDialog(const Dialog& dialog) {
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    if (!GetGUIThreadInfo(dialog.threadId, &thread) || !thread.hwndFocus) return nullptr;
+    HWND focus = thread.hwndFocus;
+    return focus == dialog.window || IsChild(dialog.window, focus) ? focus : nullptr;
+}
+
+// Where a typed key goes: the window that has the focus in the dialog, read
+// when the key is sent (the previous key has been handled by then). While
+// another program is in front (the editor that the run opens comes up when
+// it likes), the dialog's thread has no focus at all, and a key sent to the
+// dialog window itself would start from no control: the dialog is brought to
+// the front first, as a person clicks it before typing, and its activation
+// puts the focus back where it was.
+HWND KeyTarget(const Program& program, const Dialog& dialog) {
+    for (int attempt = 0; attempt < ActivateAttempts; ++attempt) {
+        if (HWND focus = FocusInDialog(dialog)) return focus;
+        if (IsGoneOrHidden(program, dialog.window)) return dialog.window;
+        SetForegroundWindow(dialog.window);
+        WaitUntilHandled(program, dialog.window);
+    }
+    if (HWND focus = FocusInDialog(dialog)) return focus;
+    throw RobotError("the dialog does not take the focus to be typed into");
+}
+
 } // namespace
 
 void Perform(const Program& program, const Dialog& dialog, const Action& action) {
@@ -60,14 +119,17 @@ void Perform(const Program& program, const Dialog& dialog, const Action& action)
         if (!button)
             throw RobotError("the dialog has no button " + Quoted(Cp932ToUtf8(action.button)));
         if (!PostMessageA(button, BM_CLICK, 0, 0)) throw RobotError(ErrorText("BM_CLICK failed"));
+        WaitUntilHandled(program, dialog.window);
         break;
     }
     case Action::Kind::Key:
-        PostKey(KeyTarget(dialog), action.virtualKey, action.alt);
+        PostKey(KeyTarget(program, dialog), action.virtualKey, action.alt);
+        WaitUntilHandled(program, dialog.window);
         break;
     case Action::Kind::Close:
         if (!PostMessageA(dialog.window, WM_SYSCOMMAND, SC_CLOSE, 0))
             throw RobotError(ErrorText("WM_SYSCOMMAND failed"));
+        WaitUntilHandled(program, dialog.window);
         break;
     case Action::Kind::Quit:
         if (!PostThreadMessageA(dialog.threadId, WM_QUIT, 0, 0))

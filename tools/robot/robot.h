@@ -112,8 +112,12 @@ struct Action {
 // "endsession". Returns nullopt and a reason when the text is none of these.
 std::optional<Action> ParseAction(const std::string& text, std::string* problem);
 
-// Performs the action on the dialog (read just before). Throws RobotError when
-// the action has no target, e.g. no button with that caption.
+// Performs the action on the dialog (read just before). A click, a key or the
+// close box is posted as a person's would arrive, and Perform returns only
+// once the dialog's thread has handled it (or the dialog or program is gone):
+// the next key then goes where this one left the focus. Throws RobotError
+// when the action has no target, e.g. no button with that caption, or when
+// the dialog has not handled it within 10 s.
 void Perform(const Program& program, const Dialog& dialog, const Action& action);
 
 // Replaces the whole text of the input box's edit field.

@@ -71,7 +71,7 @@ std::optional<std::string> AnswerDialog(const ExpectedDialog& expected, robot::D
         for (size_t i = 0; i < expected.answers.size(); ++i) {
             robot::Perform(program, dialog, expected.answers[i]);
             if (i + 1 == expected.answers.size()) break;
-            robot::Settle(program);
+            // Perform returned once the dialog had handled the answer.
             if (!IsWindow(dialog.window) || !IsWindowVisible(dialog.window))
                 return "closed by the answer " + Answer(expected.answers[i]) +
                        " before the answers after it";

@@ -3,6 +3,8 @@
 //
 //   robot_target.exe messagebox FLAGS CAPTION TEXT   exit code: MessageBoxA's result
 //   robot_target.exe form CAPTION TEXT BUTTON...     exit code: 1-based button number
+//   robot_target.exe slow-form CAPTION TEXT BUTTON... the same, taking half a
+//                                     second over each Tab before it moves the focus
 //   robot_target.exe input CAPTION PROMPT DEFAULT EXPECTED
 //                                     exit code: 1 when OK is pressed with the field
 //                                     holding EXPECTED, 50 with anything else, 2 Cancel
@@ -24,6 +26,7 @@ constexpr int EditId = 100;
 int result = 0;
 std::string expectedText;
 bool isInput = false;
+bool slowTab = false;
 
 LRESULT CALLBACK ApplicationProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_ENDSESSION && wParam) ExitProcess(EndSessionResult);
@@ -86,6 +89,7 @@ int RunModal(HWND form, HWND firstFocus) {
     MSG message;
     while (result == 0) {
         if (GetMessageA(&message, nullptr, 0, 0) <= 0) return QuitResult;
+        if (slowTab && message.message == WM_KEYDOWN && message.wParam == VK_TAB) Sleep(500);
         if (!IsDialogMessageA(form, &message)) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
@@ -133,6 +137,10 @@ int main(int argc, char** argv) {
         return answer == 0 ? QuitResult : answer;
     }
     if (shape == "form" && argc >= 5) return ShowForm(application, argc, argv);
+    if (shape == "slow-form" && argc >= 5) {
+        slowTab = true;
+        return ShowForm(application, argc, argv);
+    }
     if (shape == "input" && argc == 6) return ShowInput(application, argv);
     return 99;
 }

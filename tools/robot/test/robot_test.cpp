@@ -173,6 +173,55 @@ TEST(RobotKeys, TabMovesTheFocusThenEnterPressesThatButton) {
     EXPECT_EQ(run.exitCode, 2u);
 }
 
+TEST(RobotKeys, EachKeyIsHandledBeforeTheNextIsSent) {
+    // The target takes half a second over the Tab. Enter sent before the Tab
+    // is handled would go to OK, which still has the focus then.
+    Program program(Command({"slow-form", "c", "t", "OK", "ｷｬﾝｾﾙ"}), "");
+    WaitResult wait = WaitForDialog(program, 10000);
+    ASSERT_EQ(wait.kind, WaitResult::DialogShown);
+    Dialog form = ReadDialog(wait.dialog);
+    ASSERT_EQ(Focused(form).text, "OK");
+    HWND cancel = nullptr;
+    for (const Control& control : form.controls)
+        if (control.text == "ｷｬﾝｾﾙ") cancel = control.window;
+    Perform(program, form, *ParseAction("key tab", nullptr));
+    // Read without a sent message, which would itself wait for the target.
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    ASSERT_TRUE(GetGUIThreadInfo(form.threadId, &thread));
+    EXPECT_EQ(thread.hwndFocus, cancel) << "Perform returned before the Tab was handled";
+    Perform(program, form, *ParseAction("key enter", nullptr));
+    ASSERT_TRUE(program.waitForEnd(10000));
+    EXPECT_EQ(program.exitCode(), 2u);
+}
+
+TEST(RobotKeys, KeysReachTheDialogsFocusWhileAnotherWindowIsInFront) {
+    Program program(Command({"input", "c", "p", "Korvel", "Korvel"}), "");
+    WaitResult wait = WaitForDialog(program, 10000);
+    ASSERT_EQ(wait.kind, WaitResult::DialogShown);
+    Dialog box = ReadDialog(wait.dialog);
+    HWND ok = nullptr;
+    for (const Control& control : box.controls)
+        if (control.text == "OK") ok = control.window;
+    // A window of another program comes to the front, as the editor that
+    // the run opens does: the dialog's thread is left with no focus.
+    HWND other = CreateWindowExA(0, "STATIC", "in front", WS_POPUP | WS_VISIBLE, 0, 0, 80, 40,
+                                 nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(other);
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    for (int i = 0; i < 100 && GetGUIThreadInfo(box.threadId, &thread) && thread.hwndFocus; ++i)
+        Sleep(20);
+    EXPECT_EQ(thread.hwndFocus, nullptr) << "the case is not set up";
+    Perform(program, box, *ParseAction("key tab", nullptr)); // from the edit field to OK
+    ASSERT_TRUE(GetGUIThreadInfo(box.threadId, &thread));
+    EXPECT_EQ(thread.hwndFocus, ok);
+    Perform(program, box, *ParseAction("key enter", nullptr));
+    ASSERT_TRUE(program.waitForEnd(10000));
+    EXPECT_EQ(program.exitCode(), 1u);
+    DestroyWindow(other);
+}
+
 TEST(RobotKeys, PlainLetterReachesTheAccessKey) {
     Outcome run = Drive(Command({"form", "c", "t", "はい(&Y)", "いいえ(&N)"}), {"key n"});
     ASSERT_EQ(run.error, "");
