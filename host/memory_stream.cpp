@@ -5,6 +5,8 @@
 
 #include "host/memory_block.h"
 
+#include <algorithm>
+
 namespace vorn {
 
 namespace {
@@ -48,7 +50,9 @@ void* TMemoryStream::AdjustBlock(std::int32_t& capacity) {
 
 void TMemoryStream::ChangeCapacity(std::int32_t capacity) {
     void* block = AdjustBlock(capacity);
-    AttachBlock(block, dataLength_);
+    // A block smaller than the data cuts the data: a length past the block
+    // would let the next read or store run off its end.
+    AttachBlock(block, std::min(dataLength_, capacity));
     blockCapacity_ = capacity;
 }
 

@@ -273,6 +273,15 @@ TEST(MemoryStreamCapacity, GrowingAndShrinkingKeepTheContentThatFits) {
     EXPECT_EQ(Content(stream).substr(0, 4), "head");
 }
 
+TEST(MemoryStreamCapacity, ACapacityBelowTheDataCutsTheDataToTheBlock) {
+    TMemoryStream stream;
+    stream.ChangeSize(20000);
+    stream.ChangeCapacity(100);
+    EXPECT_EQ(stream.BlockCapacity(), 8192);
+    EXPECT_EQ(stream.DataLength(), 8192);
+    EXPECT_EQ(Content(stream).size(), 8192u); // reads stay within the block
+}
+
 TEST(MemoryStreamCapacity, ChangeSizeMovesAnOffsetBeyondTheNewEndToIt) {
     TMemoryStream stream;
     Fill(stream, "0123456789");
