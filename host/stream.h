@@ -106,6 +106,7 @@ class TMemoryStream final : public TCustomMemoryStream {
     // value back) and returns the block of that size.
     virtual void* AdjustBlock(std::int32_t& capacity);
 
+    // Resizes the block to `capacity` rounded up; data past it is cut.
     void ChangeCapacity(std::int32_t capacity);
     void DropContent();
     void FillFromStream(TStream& source);
