@@ -30,8 +30,17 @@ std::vector<ProcessEntry> Editors() {
     return found;
 }
 
-// What another process was started with, read from its process parameters
-// (command line at 0x40, current folder at 0x24 of the 32-bit block).
+// What another process was started with, read from its process parameters.
+// The editor has the runner's own width (both are started by the program
+// under test, of the same build), so the layout is the runner's.
+#if defined(_WIN64)
+constexpr std::size_t kParametersInPeb = 0x20, kCurrentDirAt = 0x38, kCommandLineAt = 0x70;
+#else
+constexpr std::size_t kParametersInPeb = 0x10, kCurrentDirAt = 0x24, kCommandLineAt = 0x40;
+#endif
+// A UNICODE_STRING: its byte length, then its buffer, pointer-aligned.
+constexpr std::size_t kBufferInString = sizeof(void*);
+
 struct StartInfo {
     bool read = false;
     std::string commandLine, currentDir; // code page 932
@@ -41,13 +50,13 @@ using QueryProcess = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
 
 std::string ReadUnicodeString(HANDLE process, const BYTE* block, size_t offset) {
     USHORT length = 0;
-    DWORD buffer = 0;
+    void* buffer = nullptr;
     if (!ReadProcessMemory(process, block + offset, &length, sizeof length, nullptr) ||
-        !ReadProcessMemory(process, block + offset + 4, &buffer, sizeof buffer, nullptr))
+        !ReadProcessMemory(process, block + offset + kBufferInString, &buffer, sizeof buffer,
+                           nullptr))
         return {};
     std::wstring wide(length / 2, L'\0');
-    if (!wide.empty() &&
-        !ReadProcessMemory(process, reinterpret_cast<void*>(buffer), wide.data(), length, nullptr))
+    if (!wide.empty() && !ReadProcessMemory(process, buffer, wide.data(), length, nullptr))
         return {};
     int size = WideCharToMultiByte(932, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
                                    nullptr, nullptr);
@@ -71,10 +80,11 @@ StartInfo ReadStartInfo(DWORD processId) {
     } basic{};
     BYTE* parameters = nullptr;
     if (query(process, 0, &basic, sizeof basic, nullptr) == 0 && basic.peb &&
-        ReadProcessMemory(process, basic.peb + 0x10, &parameters, sizeof parameters, nullptr) &&
+        ReadProcessMemory(process, basic.peb + kParametersInPeb, &parameters, sizeof parameters,
+                          nullptr) &&
         parameters) {
-        info.commandLine = ReadUnicodeString(process, parameters, 0x40);
-        info.currentDir = ReadUnicodeString(process, parameters, 0x24);
+        info.commandLine = ReadUnicodeString(process, parameters, kCommandLineAt);
+        info.currentDir = ReadUnicodeString(process, parameters, kCurrentDirAt);
         info.read = !info.commandLine.empty();
     }
     CloseHandle(process);
