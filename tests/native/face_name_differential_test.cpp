@@ -160,7 +160,10 @@ TEST_P(FaceNameScanDifferential, AgreesWithTheByteByByteScanOnRandomBuffers) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothSearches, FaceNameScanDifferential,
-                         testing::Values(FaceNameSearch::Fastest, FaceNameSearch::Words));
+                         testing::Values(FaceNameSearch::Fastest, FaceNameSearch::Words),
+                         [](const testing::TestParamInfo<FaceNameSearch>& info) {
+                             return info.param == FaceNameSearch::Fastest ? "Fastest" : "Words";
+                         });
 
 } // namespace
 } // namespace vorn
