@@ -27,4 +27,11 @@ void ReplaceFaceName(TMemoryStream& stream, const FaceNameRule& rule,
 void RewriteFaceNames(TMemoryStream& stream,
                       const std::function<void(const String& found)>& announce);
 
+// How the scan looks for the names: with the processor's 16-byte compares
+// where it has them (Fastest), or a machine word at a time (Words), the way
+// processors without them take. The outcome is the same; the tests and the
+// benchmark choose one to check or measure it.
+enum class FaceNameSearch { Fastest, Words };
+void UseFaceNameSearch(FaceNameSearch search);
+
 } // namespace vorn

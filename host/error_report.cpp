@@ -2,17 +2,11 @@
 #include "host/error_report.h"
 #include "host/app_title.h"
 
-#include <cstdio>
+#include <cctype>
 
 namespace vorn {
 
 namespace {
-
-String Hex8(std::uint32_t value) {
-    char digits[9];
-    std::snprintf(digits, sizeof digits, "%08X", static_cast<unsigned>(value));
-    return digits;
-}
 
 // The format comes from our own string table; only its "%s", "%p" and "%%"
 // are read, and the arguments are copied in as they stand.
@@ -48,6 +42,70 @@ String FillReportFormat(const String& format, const String& className, const Str
 }
 
 } // namespace
+
+String Hex8(std::uint32_t value) {
+    // By hand: printf's formatting would bring its floating-point conversions
+    // into the program for eight digits.
+    String digits(8, '0');
+    for (std::size_t at = 8; at-- > 0; value >>= 4)
+        digits[at] = "0123456789ABCDEF"[value & 0xF];
+    return digits;
+}
+
+String ReadableTypeName(const String& mangled) {
+    // The names a thrown type can carry without templates: a built-in type,
+    // or a name made of <length><identifier> parts, either alone, after "St"
+    // (namespace std) or as a nested name "N...E" whose first part may be "St".
+    static const struct {
+        char code;
+        const char* name;
+    } builtIns[] = {{'v', "void"},
+                    {'b', "bool"},
+                    {'c', "char"},
+                    {'a', "signed char"},
+                    {'h', "unsigned char"},
+                    {'s', "short"},
+                    {'t', "unsigned short"},
+                    {'i', "int"},
+                    {'j', "unsigned int"},
+                    {'l', "long"},
+                    {'m', "unsigned long"},
+                    {'x', "long long"},
+                    {'y', "unsigned long long"},
+                    {'f', "float"},
+                    {'d', "double"},
+                    {'e', "long double"},
+                    {'w', "wchar_t"}};
+    if (mangled.size() == 1)
+        for (const auto& b : builtIns)
+            if (b.code == mangled[0]) return b.name;
+    const std::size_t size = mangled.size();
+    std::size_t at = 0;
+    const bool nested = size > 0 && mangled[0] == 'N';
+    if (nested) ++at;
+    String name;
+    if (mangled.compare(at, 2, "St") == 0) {
+        name = "std";
+        at += 2;
+    }
+    std::size_t parts = 0;
+    while (at < size && std::isdigit(static_cast<unsigned char>(mangled[at]))) {
+        std::size_t length = 0;
+        while (at < size && std::isdigit(static_cast<unsigned char>(mangled[at])))
+            length = length * 10 + static_cast<std::size_t>(mangled[at++] - '0');
+        if (length == 0 || length > size - at) return mangled;
+        if (!name.empty()) name += "::";
+        name += mangled.substr(at, length);
+        at += length;
+        ++parts;
+        if (!nested) break;
+    }
+    if (nested) {
+        if (at + 1 != size || mangled[at] != 'E') return mangled;
+        ++at;
+    }
+    return parts > 0 && at == size ? name : mangled;
+}
 
 String BuildErrorReportText(const String& format, const String& className, const String& moduleName,
                             std::uint32_t relativeAddress, const String& message,

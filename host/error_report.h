@@ -27,4 +27,13 @@ std::int32_t RuntimeErrorNumber(const Exception& e);
 // The part of a path behind its last backslash (trail bytes skipped).
 String FileNamePart(const String& path, LeadByteTest isLeadByte = IsCp932LeadByte);
 
+// `value` as 8 upper-case hex digits, as the reports show addresses.
+String Hex8(std::uint32_t value);
+
+// The C++ name of a thrown type from the name its type information holds:
+// "St13runtime_error" gives "std::runtime_error", "N4vorn5ErrorE"
+// "vorn::Error", "i" "int". Names of other forms (templates, pointers,
+// functions) are handed back as they are.
+String ReadableTypeName(const String& mangled);
+
 } // namespace vorn

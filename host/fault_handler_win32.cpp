@@ -7,7 +7,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <cstring>
 #include <exception>
 
@@ -30,12 +29,6 @@ std::exception_ptr (*g_faultMapper)(const Fault&) = nullptr;
 std::uintptr_t g_stackTop = 0;
 LPTOP_LEVEL_EXCEPTION_FILTER g_previousFilter = nullptr;
 std::terminate_handler g_previousTerminate = nullptr;
-
-String Hex8(std::uintptr_t value) {
-    char digits[9];
-    std::snprintf(digits, sizeof digits, "%08X", static_cast<unsigned>(value));
-    return digits;
-}
 
 std::int32_t RuntimeErrorNumberOfCode(DWORD code) {
     switch (code) {

@@ -5,6 +5,7 @@
 #include "host/application.h"
 #include "host/error_report.h"
 #include "host/fault_handler_win32.h"
+#include "host/library_replacements.h"
 #include "host/resource_ids.h"
 #include "host/system_facts.h"
 
@@ -44,11 +45,9 @@ class ForeignException : public Exception {
 String CurrentExceptionTypeName() {
     const std::type_info* type = abi::__cxa_current_exception_type();
     if (!type) return "UnknownException";
-    int status = 0;
-    char* readable = abi::__cxa_demangle(type->name(), nullptr, nullptr, &status);
-    String name = status == 0 && readable ? readable : type->name();
-    std::free(readable);
-    return name;
+    // The name's own reading, not the library's demangler: that one alone
+    // is a sixth of the program's size.
+    return ReadableTypeName(type->name());
 }
 
 struct ModulePlace {
@@ -146,6 +145,9 @@ void FinaliseComponents() {
         TakeEscapedException(e, e.RaiseAddress());
     } catch (const std::bad_alloc&) {
         const EOutOfMemory e("ﾒﾓﾘが足りません");
+        TakeEscapedException(e, fallbackAddress);
+    } catch (const LibraryError& library) {
+        const ForeignException e(library.TypeName());
         TakeEscapedException(e, fallbackAddress);
     } catch (...) {
         const ForeignException e(CurrentExceptionTypeName());

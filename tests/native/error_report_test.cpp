@@ -145,5 +145,28 @@ TEST(FileNamePart, TrailByteBackslashIsNoSeparator) {
     EXPECT_EQ(FileNamePart("C:\\a\\b\x95"), "b\x95") << "a lone lead byte at the end";
 }
 
+TEST(ReadableTypeName, ReadsTheNamesOfThrownTypesAndKeepsOthersAsTheyAre) {
+    const struct {
+        const char* mangled;
+        const char* readable;
+    } cases[] = {{"i", "int"},
+                 {"m", "unsigned long"},
+                 {"St13runtime_error", "std::runtime_error"},
+                 {"St9bad_alloc", "std::bad_alloc"},
+                 {"N4vorn10EReadErrorE", "vorn::EReadError"},
+                 {"NSt8ios_base7failureE", "std::ios_base::failure"},
+                 {"9Exception", "Exception"},
+                 // Templates, pointers and broken names are not read.
+                 {"St6vectorIiSaIiEE", "St6vectorIiSaIiEE"},
+                 {"PKc", "PKc"},
+                 {"N4vorn5Error", "N4vorn5Error"},
+                 {"St99short", "St99short"},
+                 {"", ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mangled);
+        EXPECT_EQ(ReadableTypeName(c.mangled), c.readable);
+    }
+}
+
 } // namespace
 } // namespace vorn
