@@ -74,6 +74,9 @@ bool TRegistry::OpenExisting(const String& path) {
 String TRegistry::ReadText(const String&) {
     return "C:\\ICQ\\";
 }
+bool TRegistry::HasValue(const String&) {
+    return false;
+}
 void TRegistry::ListSubkeys(TStringList& list) {
     MayRunOutOfMemory("ListSubkeys");
     list.Clear();
