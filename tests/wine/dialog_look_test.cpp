@@ -4,6 +4,7 @@
 #include "host/application.h"
 #include "host/dialog_layout.h"
 #include "host/dialogs.h"
+#include "host/handles_win32.h"
 #include "tests/wine/dialog_driver.h"
 
 #include <gtest/gtest.h>
@@ -157,8 +158,9 @@ Step CheckMessageLayout(const String& text, bool icon, int* labelWidth = nullptr
     return [=](HWND d) {
         HFONT font = reinterpret_cast<HFONT>(SendMessageA(d, WM_GETFONT, 0, 0));
         ASSERT_NE(font, nullptr);
-        HDC dc = GetDC(d);
-        HGDIOBJ old = SelectObject(dc, font);
+        ScopedWindowDc windowDc(d);
+        const HDC dc = windowDc.Get();
+        ScopedSelect selected(dc, font);
         const Metrics m = MetricsOf(dc);
         const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
         const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
@@ -171,8 +173,6 @@ Step CheckMessageLayout(const String& text, bool icon, int* labelWidth = nullptr
             DrawTextA(dc, TextOf(b).c_str(), -1, &c, DT_CALCRECT | DT_SINGLELINE);
             buttonWidth = std::max<int>(buttonWidth, c.right + 8);
         }
-        SelectObject(dc, old);
-        ReleaseDC(d, dc);
 
         const int blockWidth = t.right + (icon ? 32 + m.H(10) : 0);
         const int blockHeight = icon ? std::max<int>(t.bottom, 32) : t.bottom;
@@ -308,15 +308,14 @@ TEST(Layout, InputBoxFollowsTheRulesForTheDefaultFont) {
     Driver driver({[&](HWND d) {
                        HFONT font = reinterpret_cast<HFONT>(SendMessageA(d, WM_GETFONT, 0, 0));
                        ASSERT_EQ(font, static_cast<HFONT>(DefaultFont()));
-                       HDC dc = GetDC(d);
-                       HGDIOBJ old = SelectObject(dc, font);
+                       ScopedWindowDc windowDc(d);
+                       const HDC dc = windowDc.Get();
+                       ScopedSelect selected(dc, font);
                        const Metrics m = MetricsOf(dc);
                        RECT p{};
                        DrawTextA(dc, prompt.c_str(), -1, &p, DT_CALCRECT | DT_SINGLELINE);
                        TEXTMETRICA tm;
                        GetTextMetricsA(dc, &tm);
-                       SelectObject(dc, old);
-                       ReleaseDC(d, dc);
 
                        RECT client, outer;
                        GetClientRect(d, &client);
@@ -364,9 +363,7 @@ TEST(Fonts, DefaultFontFollowsTheSystemFontsCharacterSet) {
     GetObjectA(GetStockObject(SYSTEM_FONT), sizeof system, &system);
     ASSERT_NE(DefaultFont(), nullptr);
     GetObjectA(static_cast<HFONT>(DefaultFont()), sizeof font, &font);
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    const int dpi = GetDeviceCaps(ScopedWindowDc(nullptr).Get(), LOGPIXELSY);
     const bool dbcs = GetSystemMetrics(SM_DBCSENABLED) != 0;
     if (dbcs && system.lfCharSet == SHIFTJIS_CHARSET) {
         EXPECT_STREQ(font.lfFaceName, "ＭＳ Ｐゴシック");

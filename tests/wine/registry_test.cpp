@@ -118,13 +118,14 @@ void SetEveryonesAccess(const ScratchKey& scratch, const String& relative, bool 
     access.Trustee.ptstrName = static_cast<LPSTR>(everyone);
     PACL acl = nullptr;
     ASSERT_EQ(SetEntriesInAclA(1, &access, nullptr, &acl), ERROR_SUCCESS);
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, scratch.Below(relative).c_str(), 0, WRITE_DAC, &key),
-              ERROR_SUCCESS);
+    ScopedKey key;
+    ASSERT_EQ(
+        RegOpenKeyExA(HKEY_CURRENT_USER, scratch.Below(relative).c_str(), 0, WRITE_DAC, key.Put()),
+        ERROR_SUCCESS);
     const DWORD result = SetSecurityInfo(
-        key, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+        key.Get(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
         nullptr, nullptr, acl, nullptr);
-    RegCloseKey(key);
+    key.Reset();
     LocalFree(acl);
     FreeSid(everyone);
     ASSERT_EQ(result, ERROR_SUCCESS);
@@ -138,10 +139,8 @@ TEST_F(RegistryOpen, KeyRefusingFullAccessOpensForReadingAndRefusesWrites) {
         const ScratchKey& scratch;
         ~Unlock() { SetEveryonesAccess(scratch, "Locked", true); }
     } unlock{scratch};
-    HKEY probe = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, scratch.Below("Locked").c_str(), 0, KEY_ALL_ACCESS,
-                      &probe) == ERROR_SUCCESS) {
-        RegCloseKey(probe);
+    if (ScopedKey probe; RegOpenKeyExA(HKEY_CURRENT_USER, scratch.Below("Locked").c_str(), 0,
+                                       KEY_ALL_ACCESS, probe.Put()) == ERROR_SUCCESS) {
         GTEST_SKIP() << "this registry does not enforce key security";
     }
     TRegistry registry;

@@ -70,12 +70,11 @@ Program::Program(const std::string& commandLine, const std::string& currentDir) 
         throw RobotError("cannot start " + Cp932ToUtf8(commandLine) + " (error " +
                          std::to_string(GetLastError()) + ")");
     }
+    owned_ = ScopedProcess(info_);
 }
 
 Program::~Program() {
     kill();
-    CloseHandle(info_.hThread);
-    CloseHandle(info_.hProcess);
 }
 
 bool Program::hasEnded() const {

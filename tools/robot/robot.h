@@ -7,7 +7,7 @@
 // `problem` are UTF-8, ready to print.
 #pragma once
 
-#include <windows.h>
+#include "host/handles_win32.h"
 
 #include <functional>
 #include <optional>
@@ -83,6 +83,7 @@ class Program {
 
   private:
     PROCESS_INFORMATION info_{};
+    ScopedProcess owned_;
 };
 
 struct WaitResult {

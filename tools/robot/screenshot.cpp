@@ -9,25 +9,10 @@ namespace {
 // Time for the window to repaint after it was raised above other windows.
 constexpr DWORD RepaintMs = 300;
 
-struct ScreenCapture {
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ previous = nullptr;
-    ~ScreenCapture() {
-        if (previous) SelectObject(memory, previous);
-        if (bitmap) DeleteObject(bitmap);
-        DeleteDC(memory);
-        ReleaseDC(nullptr, screen);
-    }
-};
-
 void WriteAll(HANDLE file, const void* data, DWORD size, const std::string& path) {
     DWORD written = 0;
-    if (!WriteFile(file, data, size, &written, nullptr) || written != size) {
-        CloseHandle(file);
+    if (!WriteFile(file, data, size, &written, nullptr) || written != size)
         throw RobotError("cannot write " + Cp932ToUtf8(path));
-    }
 }
 
 } // namespace
@@ -51,12 +36,13 @@ void SaveScreenshot(HWND window, const std::string& bmpPath) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
-    ScreenCapture capture;
+    ScopedWindowDc screen(nullptr);
+    ScopedMemoryDc memory(CreateCompatibleDC(screen.Get()));
     void* bits = nullptr;
-    capture.bitmap = CreateDIBSection(capture.screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!capture.bitmap) throw RobotError("cannot make a bitmap for the screenshot");
-    capture.previous = SelectObject(capture.memory, capture.bitmap);
-    if (!BitBlt(capture.memory, 0, 0, width, height, capture.screen, rect.left, rect.top,
+    ScopedBitmap bitmap(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap) throw RobotError("cannot make a bitmap for the screenshot");
+    ScopedSelect selected(memory.Get(), bitmap.Get());
+    if (!BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), rect.left, rect.top,
                 SRCCOPY | CAPTUREBLT))
         throw RobotError("cannot copy the window from the screen");
     GdiFlush();
@@ -69,15 +55,14 @@ void SaveScreenshot(HWND window, const std::string& bmpPath) {
     header.bfSize = header.bfOffBits + imageBytes;
     info.bmiHeader.biSizeImage = imageBytes;
 
-    HANDLE file = CreateFileA(bmpPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    ScopedHandle file(CreateFileA(bmpPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         throw RobotError("cannot create " + Cp932ToUtf8(bmpPath) + " (error " +
                          std::to_string(GetLastError()) + ")");
-    WriteAll(file, &header, sizeof header, bmpPath);
-    WriteAll(file, &info.bmiHeader, sizeof info.bmiHeader, bmpPath);
-    WriteAll(file, bits, imageBytes, bmpPath);
-    CloseHandle(file);
+    WriteAll(file.Get(), &header, sizeof header, bmpPath);
+    WriteAll(file.Get(), &info.bmiHeader, sizeof info.bmiHeader, bmpPath);
+    WriteAll(file.Get(), bits, imageBytes, bmpPath);
 }
 
 } // namespace vorn::robot

@@ -19,14 +19,14 @@ struct ProcessEntry {
 
 std::vector<ProcessEntry> Editors() {
     std::vector<ProcessEntry> found;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return found;
+    ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return found;
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+    for (BOOL more = Process32First(snapshot.Get(), &entry); more;
+         more = Process32Next(snapshot.Get(), &entry))
         if (lstrcmpiA(entry.szExeFile, "notepad.exe") == 0)
             found.push_back({entry.th32ProcessID, entry.th32ParentProcessID});
-    CloseHandle(snapshot);
     return found;
 }
 
@@ -62,8 +62,9 @@ StartInfo ReadStartInfo(DWORD processId) {
     static auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
     if (!query) return info;
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
-    if (!process) return info;
+    ScopedHandle owned(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    if (!owned) return info;
+    HANDLE process = owned.Get();
     struct {
         LONG exitStatus;
         BYTE* peb;
@@ -77,7 +78,6 @@ StartInfo ReadStartInfo(DWORD processId) {
         info.currentDir = ReadUnicodeString(process, parameters, 0x24);
         info.read = !info.commandLine.empty();
     }
-    CloseHandle(process);
     return info;
 }
 
@@ -109,8 +109,9 @@ void EditorWatch::poll() {
             return editor.processId == entry.id;
         });
         if (known) continue;
-        HANDLE process = OpenToEnd(entry.id);
-        if (process) editors_.push_back({entry.id, process, ReadStartInfo(entry.id).commandLine});
+        ScopedHandle process(OpenToEnd(entry.id));
+        if (process)
+            editors_.push_back({entry.id, std::move(process), ReadStartInfo(entry.id).commandLine});
     }
 }
 
@@ -131,14 +132,9 @@ std::string EditorWatch::commandLines() const {
     return lines;
 }
 
-EditorWatch::~EditorWatch() {
-    for (const Editor& editor : editors_)
-        CloseHandle(editor.process);
-}
-
 void EditorWatch::closeAll() {
     for (const Editor& editor : editors_)
-        End(editor.process);
+        End(editor.process.Get());
 }
 
 void CloseLeftoverEditors(const std::string& programDir) {
@@ -146,10 +142,7 @@ void CloseLeftoverEditors(const std::string& programDir) {
     for (const ProcessEntry& entry : Editors()) {
         StartInfo info = ReadStartInfo(entry.id);
         if (!info.read || TrimmedFolder(info.currentDir) != wanted) continue;
-        if (HANDLE process = OpenToEnd(entry.id)) {
-            End(process);
-            CloseHandle(process);
-        }
+        if (ScopedHandle process(OpenToEnd(entry.id)); process) End(process.Get());
     }
 }
 

@@ -2,7 +2,7 @@
 // notepad.exe whose parent is the program's process.
 #pragma once
 
-#include <windows.h>
+#include "host/handles_win32.h"
 
 #include <string>
 #include <vector>
@@ -12,7 +12,6 @@ namespace vorn::runner {
 class EditorWatch {
   public:
     explicit EditorWatch(DWORD parentProcessId) : parent_(parentProcessId) {}
-    ~EditorWatch();
     EditorWatch(const EditorWatch&) = delete;
     EditorWatch& operator=(const EditorWatch&) = delete;
     // Looks at the running processes; cheap enough to call while waiting.
@@ -28,7 +27,7 @@ class EditorWatch {
   private:
     struct Editor {
         DWORD processId;
-        HANDLE process;          // held from the first sight, so the id cannot be reused
+        ScopedHandle process;    // held from the first sight, so the id cannot be reused
         std::string commandLine; // empty when it could not be read
     };
     DWORD parent_;

@@ -74,25 +74,23 @@ void FileLocks::hold(const std::string& path) {
     std::string key = FoldPath(path);
     if (handles_.count(key)) return;
     // Write-attribute access lets a scenario also set the time of a held file.
-    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | FILE_WRITE_ATTRIBUTES, 0, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
+    ScopedHandle handle(CreateFileA(path.c_str(), GENERIC_READ | FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle)
         throw MachineError(
             "cannot hold " + ShownPath(path) + " open" +
             (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND
                  ? std::string(": it does not exist")
                  : ErrorSuffix(GetLastError())));
-    handles_[key] = handle;
+    handles_[key] = std::move(handle);
 }
 
 HANDLE FileLocks::handleFor(const std::string& path) const {
     auto found = handles_.find(FoldPath(path));
-    return found == handles_.end() ? nullptr : found->second;
+    return found == handles_.end() ? nullptr : found->second.Get();
 }
 
 void FileLocks::release() {
-    for (auto& [path, handle] : handles_)
-        CloseHandle(handle);
     handles_.clear();
 }
 

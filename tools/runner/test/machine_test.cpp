@@ -52,9 +52,7 @@ TEST_F(MachineTest, LastWriteTimeIsSetInLocalTimeEvenOnReadOnlyFiles) {
     local.wYear = 1979, local.wMonth = 12, local.wDay = 31, local.wHour = 23;
     SetLastWriteLocalTime(path, local, nullptr);
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path.c_str(), &found);
-    ASSERT_NE(search, INVALID_HANDLE_VALUE);
-    FindClose(search);
+    ASSERT_TRUE(vorn::ScopedFind(FindFirstFileA(path.c_str(), &found)));
     FILETIME localFile;
     SYSTEMTIME back;
     FileTimeToLocalFileTime(&found.ftLastWriteTime, &localFile);
