@@ -42,7 +42,7 @@ void PostKey(HWND target, UINT key, bool alt) {
 }
 
 std::string ErrorText(const char* what) {
-    return what + (" (error " + std::to_string(GetLastError()) + ")");
+    return what + ErrorSuffix(GetLastError());
 }
 
 bool IsGoneOrHidden(const Program& program, HWND dialog) {

@@ -67,8 +67,7 @@ Program::Program(const std::string& commandLine, const std::string& currentDir) 
     std::string line = commandLine;
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         currentDir.empty() ? nullptr : currentDir.c_str(), &startup, &info_)) {
-        throw RobotError("cannot start " + Cp932ToUtf8(commandLine) + " (error " +
-                         std::to_string(GetLastError()) + ")");
+        throw RobotError("cannot start " + Cp932ToUtf8(commandLine) + ErrorSuffix(GetLastError()));
     }
     owned_ = ScopedProcess(info_);
 }

@@ -58,8 +58,7 @@ void SaveScreenshot(HWND window, const std::string& bmpPath) {
     ScopedHandle file(CreateFileA(bmpPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
-        throw RobotError("cannot create " + Cp932ToUtf8(bmpPath) + " (error " +
-                         std::to_string(GetLastError()) + ")");
+        throw RobotError("cannot create " + Cp932ToUtf8(bmpPath) + ErrorSuffix(GetLastError()));
     WriteAll(file.Get(), &header, sizeof header, bmpPath);
     WriteAll(file.Get(), &info.bmiHeader, sizeof info.bmiHeader, bmpPath);
     WriteAll(file.Get(), bits, imageBytes, bmpPath);

@@ -87,4 +87,8 @@ std::string Quoted(const std::string& utf8) {
     return out + "\"";
 }
 
+std::string ErrorSuffix(unsigned long error) {
+    return " (error " + std::to_string(error) + ")";
+}
+
 } // namespace vorn::robot

@@ -40,10 +40,6 @@ std::string ShownPath(const std::string& path) {
     return robot::Cp932ToUtf8(path);
 }
 
-std::string ErrorSuffix(DWORD error) {
-    return " (error " + std::to_string(error) + ")";
-}
-
 FileState ReadFileState(const std::string& path, HANDLE heldOpen) {
     FileState state;
     DWORD attributes = GetFileAttributesA(path.c_str());
