@@ -2,7 +2,7 @@
 #include "app/client_paths.h"
 #include "app/face_name.h"
 #include "app/messages.h"
-#include "app/patch_run.h"
+#include "app/run_steps.h"
 #include "host/dialogs.h"
 #include "host/registry.h"
 #include "host/string_list.h"
@@ -36,23 +36,24 @@ bool ListOwners(TStringList& owners) {
 }
 } // namespace
 
-void PatchRun::SetArchiveFonts() {
+bool SetArchiveFonts() {
     TStringList owners;
     try {
         if (ListOwners(owners)) {
+            bool allSet = true;
             for (std::int32_t i = 0; i < owners.Count(); ++i) {
                 if (SetOwnerArchiveFont(owners.Get(i))) continue;
-                Inform(msg::MsgArchiveFontNeverSet);
-                RunSucceeded = false;
+                Inform(MsgArchiveFontNeverSet);
+                allSet = false;
             }
-            return;
+            return allSet;
         }
     } catch (...) {
         // Any failure while going through the owners, running out of memory
         // included, counts as no account.
     }
-    Inform(msg::MsgNoAccount);
-    RunSucceeded = false;
+    Inform(MsgNoAccount);
+    return false;
 }
 
 } // namespace vorn

@@ -7,7 +7,7 @@
 
 namespace vorn {
 
-int MulDiv(int number, int numerator, int denominator) {
+int MulDivRounded(int number, int numerator, int denominator) {
     if (denominator == 0) return -1;
     std::int64_t product = std::int64_t{number} * numerator;
     std::int64_t divisor = denominator;

@@ -29,7 +29,7 @@ namespace vorn {
 // of range. The same answers as the Win32 MulDiv, except where that one
 // negates INT_MIN in 32 bits (a negative divisor with INT_MIN as number or
 // divisor) and gets the sign wrong: here the answer stays exact.
-int MulDiv(int number, int numerator, int denominator);
+int MulDivRounded(int number, int numerator, int denominator);
 
 inline constexpr int MaxLayoutPixels = 1 << 16;
 inline constexpr int MaxDialogBaseUnit = 1 << 10;
@@ -42,8 +42,8 @@ inline constexpr char DialogUnitsSample[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghi
 struct DialogUnits {
     int x = 0;
     int y = 0;
-    int Horz(int n) const { return MulDiv(n, x, 4); }
-    int Vert(int n) const { return MulDiv(n, y, 8); }
+    int Horz(int n) const { return MulDivRounded(n, x, 4); }
+    int Vert(int n) const { return MulDivRounded(n, y, 8); }
 };
 // From the extent of DialogUnitsSample in the font.
 DialogUnits DialogUnitsFromExtent(int sampleWidth, int sampleHeight);

@@ -37,19 +37,19 @@ void RestoreOwnerArchiveFont(const String& owner) {
 } // namespace
 
 void UndoRun::Run() {
-    if (!ConfirmedWithOk(msg::MsgUndoConfirm)) return;
+    if (!ConfirmedWithOk(MsgUndoConfirm)) return;
     WindowsDir = WindowsFolder();
     if (!FindClientDir(ClientDir)) {
-        AskUser(msg::MsgClientNotInstalled, DialogKind::Warning, ButtonsOk, 0);
+        AskUser(MsgClientNotInstalled, DialogKind::Warning, ButtonsOk, 0);
         return;
     }
-    if (!ConfirmedWithOk(msg::MsgQuitClient)) return;
+    if (!ConfirmedWithOk(MsgQuitClient)) return;
 
     RestoreProgramFile();
     RestoreArchiveFonts();
     RemoveFontSubstitutes();
     OfferFontRemoval();
-    Inform(msg::MsgRestartWindows);
+    Inform(MsgRestartWindows);
 }
 
 void UndoRun::RestoreArchiveFonts() {
@@ -66,7 +66,7 @@ void UndoRun::RestoreArchiveFonts() {
 void UndoRun::RemoveFontSubstitutes() {
     const String profile = WindowsDir + "\\win.ini";
     if (!FileIsPresent(profile)) return;
-    Inform(profile + msg::MsgRewriting);
+    Inform(profile + MsgRewriting);
     TIniFile ini(profile);
     ini.DeleteEntry("FontSubstitutes", SansSerifRule.replacement);
     ini.DeleteEntry("FontSubstitutes", ArialRule.replacement);
@@ -76,12 +76,12 @@ void UndoRun::OfferFontRemoval() {
     const String fonts[] = {WindowsDir + "\\Fonts\\Korvel.fon",
                             WindowsDir + "\\Fonts\\KorvFix.fon"};
     if (!FileIsPresent(fonts[0]) && !FileIsPresent(fonts[1])) return;
-    if (AskUser(msg::MsgDeleteFonts, DialogKind::Warning, ButtonsYesNo, 0) != mrYes) return;
+    if (AskUser(MsgDeleteFonts, DialogKind::Warning, ButtonsYesNo, 0) != mrYes) return;
     bool allDeleted = true;
     // A font the system has loaded stays held until Windows restarts.
     for (const String& font : fonts)
         if (FileIsPresent(font) && !RemoveFile(font)) allDeleted = false;
-    if (!allDeleted) Inform(msg::MsgFontsNotDeleted);
+    if (!allDeleted) Inform(MsgFontsNotDeleted);
 }
 
 void RunUndo() {

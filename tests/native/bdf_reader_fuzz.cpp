@@ -13,7 +13,7 @@
 #include <sstream>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using namespace fontconv;
+    using namespace vorn::fontconv;
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     BdfFont source;
     try {

@@ -9,26 +9,27 @@
 namespace vorn {
 namespace {
 
-TEST(MulDiv, RoundsToNearestWithHalvesAwayFromZero) {
-    EXPECT_EQ(MulDiv(5, 1, 2), 3);
-    EXPECT_EQ(MulDiv(-5, 1, 2), -3);
-    EXPECT_EQ(MulDiv(5, -1, 2), -3);
-    EXPECT_EQ(MulDiv(5, 1, -2), -3);
-    EXPECT_EQ(MulDiv(-5, 1, -2), 3);
-    EXPECT_EQ(MulDiv(1, 1, 3), 0);
-    EXPECT_EQ(MulDiv(2, 1, 3), 1);
-    EXPECT_EQ(MulDiv(-2, 1, 3), -1);
-    EXPECT_EQ(MulDiv(9, 96, 72), 12);
-    EXPECT_EQ(MulDiv(0, -7, 3), 0);
+TEST(MulDivRounded, RoundsToNearestWithHalvesAwayFromZero) {
+    EXPECT_EQ(MulDivRounded(5, 1, 2), 3);
+    EXPECT_EQ(MulDivRounded(-5, 1, 2), -3);
+    EXPECT_EQ(MulDivRounded(5, -1, 2), -3);
+    EXPECT_EQ(MulDivRounded(5, 1, -2), -3);
+    EXPECT_EQ(MulDivRounded(-5, 1, -2), 3);
+    EXPECT_EQ(MulDivRounded(1, 1, 3), 0);
+    EXPECT_EQ(MulDivRounded(2, 1, 3), 1);
+    EXPECT_EQ(MulDivRounded(-2, 1, 3), -1);
+    EXPECT_EQ(MulDivRounded(9, 96, 72), 12);
+    EXPECT_EQ(MulDivRounded(0, -7, 3), 0);
 }
 
-TEST(MulDiv, WideProductAndFailures) {
-    EXPECT_EQ(MulDiv(INT_MAX, INT_MAX, INT_MAX), INT_MAX) << "the product must not overflow";
-    EXPECT_EQ(MulDiv(INT_MAX, 2, 1), -1) << "result too large";
-    EXPECT_EQ(MulDiv(-INT_MAX, 2, 1), -1) << "result too small";
-    EXPECT_EQ(MulDiv(7, 3, 0), -1) << "division by zero";
-    EXPECT_EQ(MulDiv(INT_MIN, 1, 1), -1) << "an exact INT_MIN is outside the range, as on Win32";
-    EXPECT_EQ(MulDiv(-INT_MAX, 1, 1), -INT_MAX) << "the lowest result in range";
+TEST(MulDivRounded, WideProductAndFailures) {
+    EXPECT_EQ(MulDivRounded(INT_MAX, INT_MAX, INT_MAX), INT_MAX) << "the product must not overflow";
+    EXPECT_EQ(MulDivRounded(INT_MAX, 2, 1), -1) << "result too large";
+    EXPECT_EQ(MulDivRounded(-INT_MAX, 2, 1), -1) << "result too small";
+    EXPECT_EQ(MulDivRounded(7, 3, 0), -1) << "division by zero";
+    EXPECT_EQ(MulDivRounded(INT_MIN, 1, 1), -1)
+        << "an exact INT_MIN is outside the range, as on Win32";
+    EXPECT_EQ(MulDivRounded(-INT_MAX, 1, 1), -INT_MAX) << "the lowest result in range";
 }
 
 TEST(DialogUnits, FromSampleExtentAndToPixels) {

@@ -226,9 +226,10 @@ TEST(Layout, PortableMulDivGivesTheAnswersOfWin32) {
             for (int c : values) {
                 if (Win32NegatesIntMin(a, c)) continue;
                 ++compared;
-                if (vorn::MulDiv(a, b, c) != ::MulDiv(a, b, c) && ++mismatches <= 10)
+                if (vorn::MulDivRounded(a, b, c) != ::MulDiv(a, b, c) && ++mismatches <= 10)
                     ADD_FAILURE() << "MulDiv(" << a << ", " << b << ", " << c << ") gives "
-                                  << vorn::MulDiv(a, b, c) << ", Win32 " << ::MulDiv(a, b, c);
+                                  << vorn::MulDivRounded(a, b, c) << ", Win32 "
+                                  << ::MulDiv(a, b, c);
             }
     EXPECT_EQ(mismatches, 0);
     EXPECT_GT(compared, 10000);

@@ -32,10 +32,7 @@ int main(int argc, char** argv) {
         vorn::TMemoryStream content;
         content.LoadWholeFile(argv[1]);
         content.StoreToFile(argv[2]);
-        const auto silent = [](const vorn::String&) {};
-        vorn::ReplaceFaceName(content, vorn::SansSerifRule, silent);
-        content.MoveTo(0, vorn::FromStart);
-        vorn::ReplaceFaceName(content, vorn::ArialRule, silent);
+        vorn::RewriteFaceNames(content, [](const vorn::String&) {});
         content.StoreToFile(argv[1]);
         length = content.DataLength();
     } catch (const vorn::Exception& e) {

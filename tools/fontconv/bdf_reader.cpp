@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-namespace fontconv {
+namespace vorn::fontconv {
 namespace {
 
 class LineSource {
@@ -161,4 +161,4 @@ BdfFont ReadBdfFile(const std::string& path) {
     }
 }
 
-} // namespace fontconv
+} // namespace vorn::fontconv

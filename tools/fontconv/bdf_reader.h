@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace fontconv {
+namespace vorn::fontconv {
 
 struct BdfGlyph {
     int line = 0;    // of its STARTCHAR, for messages
@@ -41,4 +41,4 @@ constexpr int MaxPixelSize = 1000;
 BdfFont ReadBdf(std::istream& in);
 BdfFont ReadBdfFile(const std::string& path);
 
-} // namespace fontconv
+} // namespace vorn::fontconv

@@ -2,7 +2,7 @@
 
 #include <map>
 
-namespace fontconv {
+namespace vorn::fontconv {
 namespace {
 
 constexpr std::size_t HeaderBytesV2 = 118;
@@ -196,4 +196,4 @@ Bytes FontDirEntry(const Bytes& fnt) {
     return out.take();
 }
 
-} // namespace fontconv
+} // namespace vorn::fontconv

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <sstream>
 
-namespace fontconv {
+namespace vorn::fontconv {
 namespace {
 
 std::string Hex(unsigned value, int digits) {
@@ -62,4 +62,4 @@ std::string DescribeFontFile(const Bytes& file) {
     return out.str();
 }
 
-} // namespace fontconv
+} // namespace vorn::fontconv

@@ -14,7 +14,7 @@
 
 namespace {
 
-using namespace fontconv;
+using namespace vorn::fontconv;
 
 const char* const Usage =
     "usage: fontconv --face NAME --pitch proportional|fixed --family swiss|modern|roman|dontcare\n"

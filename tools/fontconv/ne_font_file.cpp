@@ -2,7 +2,7 @@
 
 #include "tools/fontconv/fnt_format.h"
 
-namespace fontconv {
+namespace vorn::fontconv {
 namespace {
 
 constexpr std::size_t NeHeaderAt = 0x80;
@@ -205,4 +205,4 @@ FonFile ReadFon(const Bytes& file) {
     return fon;
 }
 
-} // namespace fontconv
+} // namespace vorn::fontconv

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace fontconv {
+namespace vorn::fontconv {
 
 constexpr unsigned RtFontDir = 0x8007;
 constexpr unsigned RtFont = 0x8008;
@@ -30,4 +30,4 @@ constexpr std::size_t FntHeaderBytes = 118;
 // or a FONT resource is shorter than a font header.
 FonFile ReadFon(const Bytes& file);
 
-} // namespace fontconv
+} // namespace vorn::fontconv

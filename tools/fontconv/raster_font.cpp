@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace fontconv {
+namespace vorn::fontconv {
 namespace {
 
 std::string Hex(int code) {
@@ -134,4 +134,4 @@ RasterFont BuildRasterFont(const BdfFont& source, const FaceOptions& options) {
     return font;
 }
 
-} // namespace fontconv
+} // namespace vorn::fontconv

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-namespace fontconv {
+namespace vorn::fontconv {
 
 enum class Pitch { Proportional, Fixed };
 
@@ -72,4 +72,4 @@ struct FaceOptions {
 // overflows and no cell beyond MaxCellPixels square is allocated.
 RasterFont BuildRasterFont(const BdfFont& source, const FaceOptions& options);
 
-} // namespace fontconv
+} // namespace vorn::fontconv
