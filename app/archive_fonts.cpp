@@ -10,16 +10,16 @@
 namespace vorn {
 
 namespace {
-constexpr char ArchiveFontValue[] = "New Font Name";
+constexpr char kArchiveFontValue[] = "New Font Name";
 
 // Sets one owner's archive font; false when it could not be set.
 bool SetOwnerArchiveFont(const String& owner) {
     TRegistry registry;
-    if (!registry.OpenExisting(client::OwnersKey)) return false;
+    if (!registry.OpenExisting(client::kOwnersKey)) return false;
     try {
         // Never created: an owner without an archive key keeps having none.
         if (!registry.OpenExisting(owner + "\\Message Archive")) return false;
-        registry.WriteText(ArchiveFontValue, SansSerifRule.replacement);
+        registry.WriteText(kArchiveFontValue, SansSerifRule.replacement);
         registry.CloseCurrent();
     } catch (...) { // each owner is a guarded unit: running out of memory counts too
         return false;
@@ -29,7 +29,7 @@ bool SetOwnerArchiveFont(const String& owner) {
 
 bool ListOwners(TStringList& owners) {
     TRegistry registry;
-    if (!registry.OpenExisting(client::OwnersKey)) return false;
+    if (!registry.OpenExisting(client::kOwnersKey)) return false;
     registry.ListSubkeys(owners);
     registry.CloseCurrent();
     return true;

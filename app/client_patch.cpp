@@ -13,12 +13,12 @@ namespace vorn {
 
 namespace {
 bool AnsweredYes(const char* text) {
-    return AskUser(text, DialogKind::Warning, ButtonsYesNo, 0) == mrYes;
+    return AskUser(text, DialogKind::Warning, kButtonsYesNo, 0) == mrYes;
 }
 } // namespace
 
 BackupMode ChooseBackupMode(const String& clientDir) {
-    if (!FileIsPresent(clientDir + client::BackupFile)) return BackupMode::Rewrite;
+    if (!FileIsPresent(clientDir + client::kBackupFile)) return BackupMode::Rewrite;
     if (AnsweredYes(MsgBackupExists)) return BackupMode::FontNameOnly;
     if (AnsweredYes(MsgKeepBackup)) return BackupMode::RewriteKeepingBackup;
     return BackupMode::Rewrite;
@@ -27,7 +27,7 @@ BackupMode ChooseBackupMode(const String& clientDir) {
 void LoadClientFile(TMemoryStream& content, const String& clientDir, const String& targetFile,
                     bool keepBackup) {
     content.LoadWholeFile(clientDir + targetFile);
-    if (!keepBackup) content.StoreToFile(clientDir + client::BackupFile);
+    if (!keepBackup) content.StoreToFile(clientDir + client::kBackupFile);
 }
 
 void PatchClientFile(TMemoryStream& content, const String& clientDir, const String& targetFile) {

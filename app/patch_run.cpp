@@ -10,7 +10,7 @@ namespace vorn {
 
 namespace {
 bool ConfirmedWithOk(const char* text) {
-    return AskUser(text, DialogKind::Warning, ButtonsOkCancel, 0) == mrOk;
+    return AskUser(text, DialogKind::Warning, kButtonsOkCancel, 0) == mrOk;
 }
 } // namespace
 
@@ -19,7 +19,7 @@ void PatchRun::Run() {
     WindowsDir = FindWindowsDir();
     InstallBitmapFonts(WindowsDir);
     if (!LocateClient(ClientDir)) {
-        AskUser(MsgClientNotInstalled, DialogKind::Warning, ButtonsOk, 0);
+        AskUser(MsgClientNotInstalled, DialogKind::Warning, kButtonsOk, 0);
         return;
     }
     RemoveFontCache(WindowsDir);

@@ -24,7 +24,7 @@ void InstallBitmapFonts(const String& windowsDir) {
         // Only the proportional font is looked for: its presence means an
         // earlier run installed both.
         if (FileIsPresent(windowsDir + "\\Fonts\\Korvel.fon")) return;
-        if (AskUser(MsgFontInstall, DialogKind::Warning, ButtonsOkCancel, 0) != mrOk) return;
+        if (AskUser(MsgFontInstall, DialogKind::Warning, kButtonsOkCancel, 0) != mrOk) return;
         failed = !(CopyFileOver("Korvel.fon", windowsDir + "\\Fonts\\Korvel.fon") &&
                    CopyFileOver("KorvFix.fon", windowsDir + "\\Fonts\\KorvFix.fon"));
     } catch (...) {

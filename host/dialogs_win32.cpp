@@ -323,7 +323,7 @@ String EditText(HWND edit) {
 
 DialogUnits MeasureDialogUnits(void* dc) {
     SIZE extent{};
-    GetTextExtentPointA(static_cast<HDC>(dc), DialogUnitsSample, 52, &extent);
+    GetTextExtentPointA(static_cast<HDC>(dc), kDialogUnitsSample, 52, &extent);
     return DialogUnitsFromExtent(extent.cx, extent.cy);
 }
 
@@ -417,7 +417,7 @@ DialogFormPtr BuildMessageForm(const String& message, DialogKind kind, DialogBut
         HICON icon = LoadIconA(nullptr, MAKEINTRESOURCEA(kStockIcons[static_cast<int>(kind)]));
         SendMessageA(image, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
         // Setting the icon sizes the control to the icon; the layout wants 32 x 32.
-        SetWindowPos(image, nullptr, layout.icon.left, layout.icon.top, IconSize, IconSize,
+        SetWindowPos(image, nullptr, layout.icon.left, layout.icon.top, kIconSize, kIconSize,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
     CreateControl(f, "STATIC", message.c_str(), SS_LEFT, layout.text, kStaticId);
@@ -442,7 +442,7 @@ TModalResult AskUser(const String& message, DialogKind kind, DialogButtons butto
 }
 
 void Inform(const String& message) {
-    AskUser(message, DialogKind::Custom, ButtonsOk, 0);
+    AskUser(message, DialogKind::Custom, kButtonsOk, 0);
 }
 
 bool QueryText(const String& caption, const String& prompt, String& value) {

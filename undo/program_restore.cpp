@@ -45,7 +45,7 @@ bool RewriteGives(TMemoryStream& backup, const TCustomMemoryStream& target) {
 void UndoRun::RestoreProgramFile() {
     TargetFile = ChooseTargetFile();
     const String target = ClientDir + TargetFile;
-    const String backupPath = ClientDir + client::BackupFile;
+    const String backupPath = ClientDir + client::kBackupFile;
     if (!FileIsPresent(backupPath)) {
         Inform(MsgNoBackup);
         return;
@@ -58,7 +58,7 @@ void UndoRun::RestoreProgramFile() {
     backup.LoadWholeFile(backupPath);
 
     if (HoldsRewrittenNames(backup)) {
-        AskUser(MsgBackupRewritten, DialogKind::Warning, ButtonsOk, 0);
+        AskUser(MsgBackupRewritten, DialogKind::Warning, kButtonsOk, 0);
         return;
     }
     if (BytesOf(current) == BytesOf(backup)) {
@@ -67,7 +67,7 @@ void UndoRun::RestoreProgramFile() {
         return;
     }
     if (!RewriteGives(backup, current)) {
-        AskUser(MsgBackupMismatch, DialogKind::Warning, ButtonsOk, 0);
+        AskUser(MsgBackupMismatch, DialogKind::Warning, kButtonsOk, 0);
         return;
     }
     Inform(target + MsgRestoring);

@@ -85,7 +85,7 @@ void CALLBACK EndSessionThenClose(HWND, UINT, UINT_PTR id, DWORD) {
 TEST(ApplicationWindow, EndSessionArrivesWhileADialogWaits) {
     g_endSessions = 0;
     SetTimer(nullptr, 0, 50, EndSessionThenClose);
-    EXPECT_EQ(AskUser("?", DialogKind::Warning, ButtonsOkCancel, 0), mrCancel);
+    EXPECT_EQ(AskUser("?", DialogKind::Warning, kButtonsOkCancel, 0), mrCancel);
     EXPECT_EQ(g_endSessions, 1);
 }
 

@@ -64,11 +64,11 @@ TEST(Controls, MessageDialogsShowKindCaptionIconTextAndButtonsInOrder) {
         WORD icon;
         std::vector<String> captions;
     } cases[] = {
-        {DialogKind::Warning, ButtonsOkCancel, "警告", 32515, {kOk, kCancel}},
-        {DialogKind::Warning, ButtonsYesNo, "警告", 32515, {kYes, kNo}},
-        {DialogKind::Warning, ButtonsOk, "警告", 32515, {kOk}},
-        {DialogKind::Error, ButtonsOk, "ｴﾗｰ", 32513, {kOk}},
-        {DialogKind::Information, ButtonsOk, "情報", 32516, {kOk}},
+        {DialogKind::Warning, kButtonsOkCancel, "警告", 32515, {kOk, kCancel}},
+        {DialogKind::Warning, kButtonsYesNo, "警告", 32515, {kYes, kNo}},
+        {DialogKind::Warning, kButtonsOk, "警告", 32515, {kOk}},
+        {DialogKind::Error, kButtonsOk, "ｴﾗｰ", 32513, {kOk}},
+        {DialogKind::Information, kButtonsOk, "情報", 32516, {kOk}},
         {DialogKind::Confirmation,
          ButtonSet(dbAbort) | ButtonSet(dbRetry) | ButtonSet(dbIgnore),
          "確認",
@@ -112,7 +112,7 @@ TEST(Controls, FormsHaveAFixedDialogFrame) {
     Seen message, input;
     {
         Driver driver({Look(message), CloseBox()});
-        AskUser(kMessage, DialogKind::Warning, ButtonsOk, 0);
+        AskUser(kMessage, DialogKind::Warning, kButtonsOk, 0);
     }
     {
         Driver driver({Look(input), CloseBox()});
@@ -242,14 +242,14 @@ TEST(Layout, MessageDialogsFollowTheRulesForTheirFont) {
         DialogKind kind;
         DialogButtons buttons;
     } cases[] = {
-        {"warning OK/Cancel", kMessage, DialogKind::Warning, ButtonsOkCancel},
+        {"warning OK/Cancel", kMessage, DialogKind::Warning, kButtonsOkCancel},
         {"warning Yes/No", "バックアップファイルを更新しないでおきますか？", DialogKind::Warning,
-         ButtonsYesNo},
+         kButtonsYesNo},
         {"warning OK", "win.iniが見つかりません。手動で書き換えてください", DialogKind::Warning,
-         ButtonsOk},
-        {"information", "Korvelフォントで置き換えます", DialogKind::Custom, ButtonsOk},
-        {"short text under the icon", "A", DialogKind::Warning, ButtonsOk},
-        {"text with lines and tabs", "one\ttwo\r\nthree\nfour", DialogKind::Error, ButtonsOk},
+         kButtonsOk},
+        {"information", "Korvelフォントで置き換えます", DialogKind::Custom, kButtonsOk},
+        {"short text under the icon", "A", DialogKind::Warning, kButtonsOk},
+        {"text with lines and tabs", "one\ttwo\r\nthree\nfour", DialogKind::Error, kButtonsOk},
         {"button row wider than the text", "A", DialogKind::Custom,
          ButtonSet(dbAll) | ButtonSet(dbNoToAll) | ButtonSet(dbYesToAll)},
     };
@@ -269,7 +269,7 @@ TEST(Layout, LongTextWrapsAtHalfTheScreenAndAnUnbreakableWordWidens) {
     int wrapped = 0, widened = 0;
     {
         Driver driver({CheckMessageLayout(words, true, &wrapped), CloseBox()});
-        AskUser(words, DialogKind::Warning, ButtonsOk, 0);
+        AskUser(words, DialogKind::Warning, kButtonsOk, 0);
         driver.ExpectCompleted();
     }
     EXPECT_LE(wrapped, half);
@@ -277,7 +277,7 @@ TEST(Layout, LongTextWrapsAtHalfTheScreenAndAnUnbreakableWordWidens) {
     const String word(400, 'W');
     {
         Driver driver({CheckMessageLayout(word, true, &widened), CloseBox()});
-        AskUser(word, DialogKind::Warning, ButtonsOk, 0);
+        AskUser(word, DialogKind::Warning, kButtonsOk, 0);
         driver.ExpectCompleted();
     }
     EXPECT_GT(widened, half);
@@ -288,17 +288,17 @@ TEST(Layout, AskUserMovesOnlyTheEdgesItIsGiven) {
     const auto read = [](RECT& r) { return [&r](HWND d) { GetWindowRect(d, &r); }; };
     {
         Driver driver({read(centred), CloseBox()});
-        AskUser(kMessage, DialogKind::Warning, ButtonsOk, 0);
+        AskUser(kMessage, DialogKind::Warning, kButtonsOk, 0);
     }
     {
         Driver driver({read(placed), CloseBox()});
-        AskUser(kMessage, DialogKind::Warning, ButtonsOk, 0, 10, -1);
+        AskUser(kMessage, DialogKind::Warning, kButtonsOk, 0, 10, -1);
     }
     EXPECT_EQ(placed.left, 10);
     EXPECT_EQ(placed.top, centred.top);
     {
         Driver driver({read(placed), CloseBox()});
-        AskUser(kMessage, DialogKind::Warning, ButtonsOk, 0, -1, 0);
+        AskUser(kMessage, DialogKind::Warning, kButtonsOk, 0, -1, 0);
     }
     EXPECT_EQ(placed.left, centred.left);
     EXPECT_EQ(placed.top, 0);
@@ -352,7 +352,7 @@ TEST(Fonts, MessageDialogTakesTheMessageBoxFont) {
                                   sizeof seen, &seen);
                    },
                    CloseBox()});
-    AskUser(kMessage, DialogKind::Warning, ButtonsOk, 0);
+    AskUser(kMessage, DialogKind::Warning, kButtonsOk, 0);
     driver.ExpectCompleted();
     EXPECT_STREQ(seen.lfFaceName, metrics.lfMessageFont.lfFaceName);
     EXPECT_EQ(seen.lfHeight, metrics.lfMessageFont.lfHeight);

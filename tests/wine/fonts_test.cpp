@@ -25,8 +25,8 @@ using vorn::ScopedMemoryDc;
 using vorn::ScopedSelect;
 
 std::string FontDir;
-const char* const ChildSwitch = "--substitute-child";
-const char* const SubstitutesKey =
+const char* const kChildSwitch = "--substitute-child";
+const char* const kSubstitutesKey =
     "Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes";
 
 std::string WindowsPath(std::string path) {
@@ -205,7 +205,7 @@ TEST(BitmapFontFiles, ProportionalFaceVariesWidthsFixedFaceDoesNot) {
 class RegistrySubstitutes {
   public:
     explicit RegistrySubstitutes(const std::map<std::string, std::string>& entries) {
-        status_ = RegCreateKeyExA(HKEY_LOCAL_MACHINE, SubstitutesKey, 0, nullptr, 0,
+        status_ = RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSubstitutesKey, 0, nullptr, 0,
                                   KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key_.Put(), nullptr);
         if (status_ != ERROR_SUCCESS) return;
         for (const auto& [name, value] : entries) {
@@ -253,7 +253,7 @@ std::map<std::string, std::string> RunChild() {
     GetTempPathA(MAX_PATH, tempDir);
     GetTempFileNameA(tempDir, "kfn", 0, resultFile);
     std::ostringstream command;
-    command << '"' << ThisProgram() << "\" " << ChildSwitch << " \"" << FontDir << "\" \""
+    command << '"' << ThisProgram() << "\" " << kChildSwitch << " \"" << FontDir << "\" \""
             << resultFile << '"';
     std::string commandLine = command.str();
     STARTUPINFOA startup{};
@@ -294,7 +294,7 @@ int SubstituteChild(const char* fontDir, const char* resultFile) {
 TEST(FontSubstitutes, RewrittenFaceNamesDrawWithKorvelFaces) {
     const RegistrySubstitutes substitutes(
         {{"MS Sans Serij,128", "Korvel,128"}, {"Ariaj,128", "KorvelFix,128"}});
-    ASSERT_EQ(substitutes.status(), ERROR_SUCCESS) << "cannot write HKLM\\" << SubstitutesKey;
+    ASSERT_EQ(substitutes.status(), ERROR_SUCCESS) << "cannot write HKLM\\" << kSubstitutesKey;
     const auto child = RunChild();
     ASSERT_EQ(child.size(), 8u) << "the child process reported no result";
 
@@ -317,7 +317,7 @@ TEST(FontSubstitutes, WithoutEntriesTheRewrittenNamesGetAnotherFace) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 4 && std::string(argv[1]) == ChildSwitch) return SubstituteChild(argv[2], argv[3]);
+    if (argc == 4 && std::string(argv[1]) == kChildSwitch) return SubstituteChild(argv[2], argv[3]);
     testing::InitGoogleTest(&argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: fonts_test FONTDIR [gtest options]\n");

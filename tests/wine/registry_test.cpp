@@ -247,12 +247,12 @@ TEST_F(RegistryRead, ValueTypeNamesTheTypeAndNeverRaises) {
     scratch.SetValue("", "Expand", REG_EXPAND_SZ, String("MS Sans Serij", 14));
     scratch.SetValue("", "Number", REG_DWORD, String("\0\0\0\0", 4));
     TRegistry registry;
-    EXPECT_EQ(registry.ValueType("Text"), NoValueType) << "no key open";
+    EXPECT_EQ(registry.ValueType("Text"), kNoValueType) << "no key open";
     ASSERT_TRUE(registry.OpenExisting(scratch.Path()));
-    EXPECT_EQ(registry.ValueType("Text"), TextValueType);
+    EXPECT_EQ(registry.ValueType("Text"), kTextValueType);
     EXPECT_EQ(registry.ValueType("Expand"), REG_EXPAND_SZ);
     EXPECT_EQ(registry.ValueType("Number"), REG_DWORD);
-    EXPECT_EQ(registry.ValueType("Missing"), NoValueType);
+    EXPECT_EQ(registry.ValueType("Missing"), kNoValueType);
 }
 
 using RegistryList = RegistryTest;

@@ -349,7 +349,7 @@ TEST_F(StreamBlock, NoMemoryForTheLargestCapacityLeavesTheStreamAsItWas) {
     stream.WriteBytes("keep me", 7);
     stream.MoveTo(3, FromStart);
     void* block = stream.BlockAddr();
-    EXPECT_RAISE(EStreamError, stream.ChangeSize(MaxBlockCapacity),
+    EXPECT_RAISE(EStreamError, stream.ChangeSize(kMaxBlockCapacity),
                  "ﾒﾓﾘｽﾄﾘｰﾑの拡大中にﾒﾓﾘが足りなくなりました");
     EXPECT_EQ(stream.BlockAddr(), block);
     EXPECT_EQ(stream.DataLength(), 7);

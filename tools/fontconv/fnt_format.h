@@ -11,10 +11,10 @@
 
 namespace vorn::fontconv {
 
-constexpr unsigned FntVersion2 = 0x200; // 16-bit bitmap offsets; read by every Windows since 2.0
-constexpr unsigned FntVersion3 = 0x300; // 32-bit offsets and a longer header
+constexpr unsigned kFntVersion2 = 0x200; // 16-bit bitmap offsets; read by every Windows since 2.0
+constexpr unsigned kFntVersion3 = 0x300; // 32-bit offsets and a longer header
 // The font-directory entry repeats the header up to dfBitsOffset.
-constexpr std::size_t FontDirHeaderBytes = 113;
+constexpr std::size_t kFontDirHeaderBytes = 113;
 
 struct FntHeader {
     unsigned version = 0;

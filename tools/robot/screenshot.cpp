@@ -7,7 +7,7 @@ namespace vorn::robot {
 namespace {
 
 // Time for the window to repaint after it was raised above other windows.
-constexpr DWORD RepaintMs = 300;
+constexpr DWORD kRepaintMs = 300;
 
 void WriteAll(HANDLE file, const void* data, DWORD size, const std::string& path) {
     DWORD written = 0;
@@ -22,7 +22,7 @@ void SaveScreenshot(HWND window, const std::string& bmpPath) {
     SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     RedrawWindow(window, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-    Sleep(RepaintMs);
+    Sleep(kRepaintMs);
 
     RECT rect{};
     if (!GetWindowRect(window, &rect)) throw RobotError("the window to capture is gone");

@@ -1,3 +1,4 @@
+// Implements tools/runner/dialog_match.h.
 #include "tools/runner/dialog_match.h"
 
 #include "tools/robot/text_codec.h"

@@ -1,3 +1,4 @@
+// Implements tools/runner/editor_watch.h.
 #include "tools/runner/editor_watch.h"
 
 #include "tools/runner/file_access.h"
@@ -11,7 +12,7 @@
 namespace vorn::runner {
 namespace {
 
-constexpr DWORD PollEveryMs = 200;
+constexpr DWORD kPollEveryMs = 200;
 
 struct ProcessEntry {
     DWORD id, parent;
@@ -99,9 +100,9 @@ std::string TrimmedFolder(std::string path) {
 
 } // namespace
 
-void EditorWatch::poll() {
+void EditorWatch::Poll() {
     DWORD now = GetTickCount();
-    if (lastPoll_ && now - lastPoll_ < PollEveryMs) return;
+    if (lastPoll_ && now - lastPoll_ < kPollEveryMs) return;
     lastPoll_ = now;
     for (const ProcessEntry& entry : Editors()) {
         if (entry.parent != parent_) continue;
@@ -115,14 +116,14 @@ void EditorWatch::poll() {
     }
 }
 
-bool EditorWatch::startedOnReadme() const {
+bool EditorWatch::StartedOnReadme() const {
     return std::any_of(editors_.begin(), editors_.end(), [](const Editor& editor) {
         return editor.commandLine.empty() ||
                FoldPath(editor.commandLine).find("README.TXT") != std::string::npos;
     });
 }
 
-std::string EditorWatch::commandLines() const {
+std::string EditorWatch::CommandLines() const {
     std::string lines;
     for (const Editor& editor : editors_)
         lines +=
@@ -132,7 +133,7 @@ std::string EditorWatch::commandLines() const {
     return lines;
 }
 
-void EditorWatch::closeAll() {
+void EditorWatch::CloseAll() {
     for (const Editor& editor : editors_)
         End(editor.process.Get());
 }

@@ -15,14 +15,14 @@ class EditorWatch {
     EditorWatch(const EditorWatch&) = delete;
     EditorWatch& operator=(const EditorWatch&) = delete;
     // Looks at the running processes; cheap enough to call while waiting.
-    void poll();
-    bool started() const { return !editors_.empty(); }
+    void Poll();
+    bool Started() const { return !editors_.empty(); }
     // Whether one of them has readme.txt on its command line. When a command
     // line cannot be read, the editor counts as started on it.
-    bool startedOnReadme() const;
-    std::string commandLines() const; // UTF-8, for messages
+    bool StartedOnReadme() const;
+    std::string CommandLines() const; // UTF-8, for messages
     // Ends every editor seen; the runner has no use for them after the run.
-    void closeAll();
+    void CloseAll();
 
   private:
     struct Editor {

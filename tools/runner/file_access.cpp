@@ -1,3 +1,4 @@
+// Implements tools/runner/file_access.h.
 #include "tools/runner/file_access.h"
 
 #include "tools/robot/text_codec.h"

@@ -1,3 +1,4 @@
+// Implements tools/runner/leftovers.h.
 #include "tools/runner/leftovers.h"
 
 #include "host/handles_win32.h"
@@ -72,7 +73,7 @@ LeftoverWatch::LeftoverWatch(const Scenario& scenario, const MachineLayout& layo
         folders_.push_back({folder, Exists(folder), Entries(folder, nullptr, nullptr)});
 }
 
-void LeftoverWatch::record() const {
+void LeftoverWatch::Record() const {
     std::string list;
     for (const Folder& folder : folders_) {
         if (!folder.existed && Exists(folder.path)) list += "D " + folder.path + "\n";

@@ -1,3 +1,4 @@
+// Implements tools/runner/machine.h.
 #include "tools/runner/machine.h"
 
 #include "tools/runner/leftovers.h"
@@ -8,7 +9,7 @@
 namespace vorn::runner {
 namespace {
 
-const char* const ClientRegistryKey = "Software\\Mirabilis";
+const char* const kClientRegistryKey = "Software\\Mirabilis";
 
 std::string WinIni(const MachineLayout& layout) {
     return layout.windowsDir + "\\win.ini";
@@ -70,7 +71,7 @@ std::string ProgramSource(const MachineLayout& layout, const std::string& progra
            program;
 }
 
-void FileLocks::hold(const std::string& path) {
+void FileLocks::Hold(const std::string& path) {
     std::string key = FoldPath(path);
     if (handles_.count(key)) return;
     // Write-attribute access lets a scenario also set the time of a held file.
@@ -85,12 +86,12 @@ void FileLocks::hold(const std::string& path) {
     handles_[key] = std::move(handle);
 }
 
-HANDLE FileLocks::handleFor(const std::string& path) const {
+HANDLE FileLocks::HandleFor(const std::string& path) const {
     auto found = handles_.find(FoldPath(path));
     return found == handles_.end() ? nullptr : found->second.Get();
 }
 
-void FileLocks::release() {
+void FileLocks::Release() {
     handles_.clear();
 }
 
@@ -100,7 +101,7 @@ std::vector<std::string> WatchedSystemFiles(const MachineLayout& layout) {
 }
 
 void ResetMachine(const Scenario& scenario, const MachineLayout& layout) {
-    RemoveKeyTree(ClientRegistryKey);
+    RemoveKeyTree(kClientRegistryKey);
 
     std::vector<std::string> paths = NamedFilePaths(scenario);
     for (const std::string& path : WatchedSystemFiles(layout))
@@ -133,9 +134,9 @@ void ApplySetup(const Scenario& scenario, FileLocks& locks) {
     for (const std::string& path : setup.readOnly)
         SetReadOnly(path);
     for (const std::string& path : setup.locked)
-        locks.hold(path);
+        locks.Hold(path);
     for (const TimeEntry& time : setup.mtime)
-        SetLastWriteLocalTime(time.path, time.localTime, locks.handleFor(time.path));
+        SetLastWriteLocalTime(time.path, time.localTime, locks.HandleFor(time.path));
 }
 
 } // namespace vorn::runner

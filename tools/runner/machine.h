@@ -37,9 +37,9 @@ class FileLocks {
     FileLocks(const FileLocks&) = delete;
     FileLocks& operator=(const FileLocks&) = delete;
 
-    void hold(const std::string& path); // throws MachineError
-    HANDLE handleFor(const std::string& path) const;
-    void release();
+    void Hold(const std::string& path); // throws MachineError
+    HANDLE HandleFor(const std::string& path) const;
+    void Release();
 
   private:
     std::map<std::string, ScopedHandle> handles_; // by folded path

@@ -1,3 +1,4 @@
+// Implements tools/runner/registry_access.h.
 #include "tools/runner/registry_access.h"
 
 #include "tools/runner/file_access.h"
