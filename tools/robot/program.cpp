@@ -2,6 +2,8 @@
 #include "tools/robot/robot.h"
 #include "tools/robot/text_codec.h"
 
+#include "host/handles_win32.h"
+
 #include <algorithm>
 
 namespace vorn::robot {
@@ -69,11 +71,11 @@ Program::Program(const std::string& commandLine, const std::string& currentDir) 
                         currentDir.empty() ? nullptr : currentDir.c_str(), &startup, &info_)) {
         throw RobotError("cannot start " + Cp932ToUtf8(commandLine) + ErrorSuffix(GetLastError()));
     }
-    owned_ = ScopedProcess(info_);
 }
 
 Program::~Program() {
     Kill();
+    const ScopedProcess closed(info_);
 }
 
 bool Program::HasEnded() const {

@@ -7,7 +7,7 @@
 // `problem` are UTF-8, ready to print.
 #pragma once
 
-#include "host/handles_win32.h"
+#include <windows.h>
 
 #include <functional>
 #include <optional>
@@ -82,8 +82,7 @@ class Program {
     HWND ApplicationWindow() const;
 
   private:
-    PROCESS_INFORMATION info_{};
-    ScopedProcess owned_;
+    PROCESS_INFORMATION info_{}; // its handles closed by the destructor
 };
 
 struct WaitResult {

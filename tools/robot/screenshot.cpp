@@ -3,6 +3,8 @@
 #include "tools/robot/robot.h"
 #include "tools/robot/text_codec.h"
 
+#include "host/handles_win32.h"
+
 namespace vorn::robot {
 namespace {
 
