@@ -31,8 +31,15 @@ std::vector<ProcessEntry> Editors() {
     return found;
 }
 
-// What another process was started with, read from its process parameters
-// (command line at 0x40, current folder at 0x24 of the 32-bit block).
+// What another process was started with, read from its process parameters.
+// The editor is as wide as the runner (the program it watches is of the same
+// build), so the block's layout is that of the runner's own width: the
+// parameters at 0x10 of the PEB, the command line at 0x40 and the current
+// folder at 0x24 for 32 bits; 0x20, 0x70 and 0x38 for 64 bits.
+constexpr bool kWide = sizeof(void*) == 8;
+constexpr size_t kParametersInPeb = kWide ? 0x20 : 0x10;
+constexpr size_t kCommandLineAt = kWide ? 0x70 : 0x40;
+constexpr size_t kCurrentDirAt = kWide ? 0x38 : 0x24;
 struct StartInfo {
     bool read = false;
     std::string commandLine, currentDir; // code page 932
@@ -41,14 +48,15 @@ struct StartInfo {
 using QueryProcess = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
 
 std::string ReadUnicodeString(HANDLE process, const BYTE* block, size_t offset) {
+    // A UNICODE_STRING: its length, then its buffer on the next pointer boundary.
     USHORT length = 0;
-    DWORD buffer = 0;
+    void* buffer = nullptr;
     if (!ReadProcessMemory(process, block + offset, &length, sizeof length, nullptr) ||
-        !ReadProcessMemory(process, block + offset + 4, &buffer, sizeof buffer, nullptr))
+        !ReadProcessMemory(process, block + offset + sizeof buffer, &buffer, sizeof buffer,
+                           nullptr))
         return {};
     std::wstring wide(length / 2, L'\0');
-    if (!wide.empty() &&
-        !ReadProcessMemory(process, reinterpret_cast<void*>(buffer), wide.data(), length, nullptr))
+    if (!wide.empty() && !ReadProcessMemory(process, buffer, wide.data(), length, nullptr))
         return {};
     int size = WideCharToMultiByte(932, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
                                    nullptr, nullptr);
@@ -73,10 +81,11 @@ StartInfo ReadStartInfo(DWORD processId) {
     } basic{};
     BYTE* parameters = nullptr;
     if (query(process, 0, &basic, sizeof basic, nullptr) == 0 && basic.peb &&
-        ReadProcessMemory(process, basic.peb + 0x10, &parameters, sizeof parameters, nullptr) &&
+        ReadProcessMemory(process, basic.peb + kParametersInPeb, &parameters, sizeof parameters,
+                          nullptr) &&
         parameters) {
-        info.commandLine = ReadUnicodeString(process, parameters, 0x40);
-        info.currentDir = ReadUnicodeString(process, parameters, 0x24);
+        info.commandLine = ReadUnicodeString(process, parameters, kCommandLineAt);
+        info.currentDir = ReadUnicodeString(process, parameters, kCurrentDirAt);
         info.read = !info.commandLine.empty();
     }
     return info;
