@@ -11,12 +11,6 @@
 
 namespace vorn {
 
-namespace {
-bool AnsweredYes(const char* text) {
-    return AskUser(text, DialogKind::Warning, kButtonsYesNo, 0) == mrYes;
-}
-} // namespace
-
 BackupMode ChooseBackupMode(const String& clientDir) {
     if (!FileIsPresent(clientDir + client::kBackupFile)) return BackupMode::Rewrite;
     if (AnsweredYes(MsgBackupExists)) return BackupMode::FontNameOnly;

@@ -8,12 +8,6 @@
 
 namespace vorn {
 
-namespace {
-bool ConfirmedWithOk(const char* text) {
-    return AskUser(text, DialogKind::Warning, kButtonsOkCancel, 0) == mrOk;
-}
-} // namespace
-
 void PatchRun::Run() {
     OpenReadme();
     WindowsDir = FindWindowsDir();

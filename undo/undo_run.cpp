@@ -19,10 +19,6 @@ namespace {
 constexpr char kArchiveFontValue[] = "New Font Name";
 constexpr char kOriginalArchiveFont[] = "MS Sans Serif";
 
-bool ConfirmedWithOk(const char* text) {
-    return AskUser(text, DialogKind::Warning, kButtonsOkCancel, 0) == mrOk;
-}
-
 // Gives one owner back the archive font the patch run took, and only that:
 // any other value, type or a missing key is the user's own.
 void RestoreOwnerArchiveFont(const String& owner) {
