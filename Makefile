@@ -29,7 +29,8 @@ native:
 	cmake --build $(NATIVE) -j$(JOBS)
 
 win: native
-	cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=$(TOOLCHAIN) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=$(TOOLCHAIN) -DCMAKE_BUILD_TYPE=Release \
+	  -DVORN_FONTS_DIR=$(abspath $(NATIVE))/fonts >/dev/null
 	cmake --build $(WIN) -j$(JOBS)
 
 test:
@@ -75,13 +76,13 @@ bench:
 	tools/bench/bench make bench-run
 
 bench-run: win
-	tools/bench/run-benchmark $(BUILD) $(WIN)
+	JOBS=$(JOBS) tools/bench/run-benchmark $(BUILD) $(WIN)
 
 screenshots:
 	tools/bench/bench make screenshots-run
 
 screenshots-run: win
-	tools/bench/screenshots $(WIN) $(BUILD)/screenshots
+	JOBS=$(JOBS) tools/bench/screenshots $(WIN) $(BUILD)/screenshots
 
 # The package always holds the 32-bit VORN.EXE: it runs on every Windows.
 dist:

@@ -2,7 +2,7 @@
 #include "app/client_paths.h"
 #include "app/face_name.h"
 #include "app/messages.h"
-#include "app/patch_run.h"
+#include "app/run_steps.h"
 #include "host/dialogs.h"
 #include "host/registry.h"
 #include "host/string_list.h"
@@ -10,16 +10,16 @@
 namespace vorn {
 
 namespace {
-constexpr char ArchiveFontValue[] = "New Font Name";
+constexpr char kArchiveFontValue[] = "New Font Name";
 
 // Sets one owner's archive font; false when it could not be set.
 bool SetOwnerArchiveFont(const String& owner) {
     TRegistry registry;
-    if (!registry.OpenExisting(client::OwnersKey)) return false;
+    if (!registry.OpenExisting(client::kOwnersKey)) return false;
     try {
         // Never created: an owner without an archive key keeps having none.
         if (!registry.OpenExisting(owner + "\\Message Archive")) return false;
-        registry.WriteText(ArchiveFontValue, SansSerifRule.replacement);
+        registry.WriteText(kArchiveFontValue, SansSerifRule.replacement);
         registry.CloseCurrent();
     } catch (...) { // each owner is a guarded unit: running out of memory counts too
         return false;
@@ -29,30 +29,31 @@ bool SetOwnerArchiveFont(const String& owner) {
 
 bool ListOwners(TStringList& owners) {
     TRegistry registry;
-    if (!registry.OpenExisting(client::OwnersKey)) return false;
+    if (!registry.OpenExisting(client::kOwnersKey)) return false;
     registry.ListSubkeys(owners);
     registry.CloseCurrent();
     return true;
 }
 } // namespace
 
-void PatchRun::SetArchiveFonts() {
+bool SetArchiveFonts() {
     TStringList owners;
     try {
         if (ListOwners(owners)) {
+            bool allSet = true;
             for (std::int32_t i = 0; i < owners.Count(); ++i) {
                 if (SetOwnerArchiveFont(owners.Get(i))) continue;
-                Inform(msg::MsgArchiveFontNeverSet);
-                RunSucceeded = false;
+                Inform(MsgArchiveFontNeverSet);
+                allSet = false;
             }
-            return;
+            return allSet;
         }
     } catch (...) {
         // Any failure while going through the owners, running out of memory
         // included, counts as no account.
     }
-    Inform(msg::MsgNoAccount);
-    RunSucceeded = false;
+    Inform(MsgNoAccount);
+    return false;
 }
 
 } // namespace vorn

@@ -8,16 +8,16 @@ namespace vorn {
 
 bool FindClientDir(String& clientDir) {
     TRegistry registry;
-    if (!registry.OpenExisting(client::DefaultPrefsKey)) return false;
-    clientDir = registry.ReadText(client::InstallPathValue);
+    if (!registry.OpenExisting(client::kDefaultPrefsKey)) return false;
+    clientDir = registry.ReadText(client::kInstallPathValue);
     return true;
 }
 
 String ChooseTargetFile() {
     TRegistry registry;
     // A prefs key that fails to open simply has no "99b Database".
-    registry.OpenExisting(client::DefaultPrefsKey);
-    return registry.HasValue(client::NewDatabaseValue) ? client::CoreFile : client::ProgramFile;
+    registry.OpenExisting(client::kDefaultPrefsKey);
+    return registry.HasValue(client::kNewDatabaseValue) ? client::kCoreFile : client::kProgramFile;
 }
 
 } // namespace vorn

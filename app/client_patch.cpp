@@ -4,36 +4,29 @@
 #include "app/client_paths.h"
 #include "app/face_name.h"
 #include "app/messages.h"
-#include "app/patch_run.h"
+#include "app/run_steps.h"
 #include "host/dialogs.h"
 #include "host/files.h"
 #include "host/stream.h"
 
 namespace vorn {
 
-namespace {
-bool AnsweredYes(const char* text) {
-    return AskUser(text, DialogKind::Warning, ButtonsYesNo, 0) == mrYes;
-}
-} // namespace
-
-BackupMode PatchRun::ChooseBackupMode() {
-    if (!FileIsPresent(ClientDir + client::BackupFile)) return BackupMode::Rewrite;
-    if (AnsweredYes(msg::MsgBackupExists)) return BackupMode::FontNameOnly;
-    if (AnsweredYes(msg::MsgKeepBackup)) KeepBackup = true;
+BackupMode ChooseBackupMode(const String& clientDir) {
+    if (!FileIsPresent(clientDir + client::kBackupFile)) return BackupMode::Rewrite;
+    if (AnsweredYes(MsgBackupExists)) return BackupMode::FontNameOnly;
+    if (AnsweredYes(MsgKeepBackup)) return BackupMode::RewriteKeepingBackup;
     return BackupMode::Rewrite;
 }
 
-void PatchRun::PatchClientFile() {
-    TMemoryStream content;
-    TargetFile = ChooseTargetFile();
-    content.LoadWholeFile(ClientDir + TargetFile);
-    // The backup is taken before any byte changes.
-    if (!KeepBackup) content.StoreToFile(ClientDir + client::BackupFile);
-    AskFontName();
+void LoadClientFile(TMemoryStream& content, const String& clientDir, const String& targetFile,
+                    bool keepBackup) {
+    content.LoadWholeFile(clientDir + targetFile);
+    if (!keepBackup) content.StoreToFile(clientDir + client::kBackupFile);
+}
 
-    RewriteFaceNames(content, [](const String& found) { Inform(found + msg::MsgRewriting); });
-    content.StoreToFile(ClientDir + TargetFile);
+void PatchClientFile(TMemoryStream& content, const String& clientDir, const String& targetFile) {
+    RewriteFaceNames(content, [](const String& found) { Inform(found + MsgRewriting); });
+    content.StoreToFile(clientDir + targetFile);
 }
 
 } // namespace vorn

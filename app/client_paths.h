@@ -3,12 +3,12 @@
 
 namespace vorn::client {
 
-inline constexpr char DefaultPrefsKey[] = "Software\\Mirabilis\\ICQ\\DefaultPrefs";
-inline constexpr char OwnersKey[] = "Software\\Mirabilis\\ICQ\\Owners";
-inline constexpr char InstallPathValue[] = "ICQPath";
-inline constexpr char NewDatabaseValue[] = "99b Database";
-inline constexpr char CoreFile[] = "ICQCore.dll";
-inline constexpr char ProgramFile[] = "Icq.exe";
-inline constexpr char BackupFile[] = "VORN.OLD";
+inline constexpr char kDefaultPrefsKey[] = "Software\\Mirabilis\\ICQ\\DefaultPrefs";
+inline constexpr char kOwnersKey[] = "Software\\Mirabilis\\ICQ\\Owners";
+inline constexpr char kInstallPathValue[] = "ICQPath";
+inline constexpr char kNewDatabaseValue[] = "99b Database";
+inline constexpr char kCoreFile[] = "ICQCore.dll";
+inline constexpr char kProgramFile[] = "Icq.exe";
+inline constexpr char kBackupFile[] = "VORN.OLD";
 
 } // namespace vorn::client

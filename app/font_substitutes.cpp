@@ -1,26 +1,26 @@
 // Maps the rewritten face names to the chosen font in win.ini.
 #include "app/face_name.h"
 #include "app/messages.h"
-#include "app/patch_run.h"
+#include "app/run_steps.h"
 #include "host/dialogs.h"
 #include "host/files.h"
 #include "host/ini_file.h"
 
 namespace vorn {
 
-void PatchRun::WriteFontSubstitutes() {
-    const String profile = WindowsDir + "\\win.ini";
+void WriteFontSubstitutes(const String& windowsDir, const String& fontName) {
+    const String profile = windowsDir + "\\win.ini";
     if (!FileIsPresent(profile)) {
-        Inform(msg::MsgIniMissing);
+        Inform(MsgIniMissing);
         return;
     }
-    Inform(profile + msg::MsgRewriting);
+    Inform(profile + MsgRewriting);
 
     TIniFile ini(profile);
-    ini.WriteEntry("FontSubstitutes", SansSerifRule.replacement, FontName + ",128,3");
+    ini.WriteEntry("FontSubstitutes", SansSerifRule.replacement, fontName + ",128,3");
     // The default font comes with a fixed-pitch sibling for the Arial look-alike.
-    if (FontName == msg::DefaultFontName) FontName += "Fix";
-    ini.WriteEntry("FontSubstitutes", ArialRule.replacement, FontName + ",128,3");
+    const String arialFont = fontName == kDefaultFontName ? fontName + "Fix" : fontName;
+    ini.WriteEntry("FontSubstitutes", ArialRule.replacement, arialFont + ",128,3");
 }
 
 } // namespace vorn

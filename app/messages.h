@@ -1,7 +1,7 @@
 // Every text the patch run shows. Code page 932 once compiled.
 #pragma once
 
-namespace vorn::msg {
+namespace vorn {
 
 inline constexpr char MsgFontInstall[] = "Korvelフォントをインストールします";
 inline constexpr char MsgFontCopyFailed[] = "Korvelフォントのコピーに失敗しました";
@@ -25,6 +25,6 @@ inline constexpr char MsgArchiveFailed[] = "Message Archiveの日本語化に失
 inline constexpr char MsgReplaceWithFont[] = "フォントで置き換えます";
 inline constexpr char MsgRewriting[] = "を書き換えます";
 
-inline constexpr char DefaultFontName[] = "Korvel";
+inline constexpr char kDefaultFontName[] = "Korvel";
 
-} // namespace vorn::msg
+} // namespace vorn

@@ -1,42 +1,47 @@
-// The run sequence and the font-name question it shares with the client patch.
+// The run sequence.
 #include "app/patch_run.h"
 
+#include "app/client_location.h"
 #include "app/messages.h"
+#include "app/run_steps.h"
 #include "host/dialogs.h"
 
 namespace vorn {
 
-namespace {
-bool ConfirmedWithOk(const char* text) {
-    return AskUser(text, DialogKind::Warning, ButtonsOkCancel, 0) == mrOk;
-}
-} // namespace
-
 void PatchRun::Run() {
     OpenReadme();
-    FindWindowsDir();
-    InstallBitmapFonts();
-    if (!LocateClient()) {
-        AskUser(msg::MsgClientNotInstalled, DialogKind::Warning, ButtonsOk, 0);
+    WindowsDir = FindWindowsDir();
+    InstallBitmapFonts(WindowsDir);
+    if (!LocateClient(ClientDir)) {
+        AskUser(MsgClientNotInstalled, DialogKind::Warning, kButtonsOk, 0);
         return;
     }
-    if (!ConfirmedWithOk(msg::MsgApplyLocalePatchFirst)) return;
-    if (!ConfirmedWithOk(msg::MsgQuitClient)) return;
+    RemoveFontCache(WindowsDir);
+    if (!ConfirmedWithOk(MsgApplyLocalePatchFirst)) return;
+    if (!ConfirmedWithOk(MsgQuitClient)) return;
 
-    if (ChooseBackupMode() == BackupMode::FontNameOnly)
-        AskFontName(); // the client's file stays as it is
-    else
-        PatchClientFile();
+    const BackupMode mode = ChooseBackupMode(ClientDir);
+    if (mode == BackupMode::FontNameOnly) {
+        FontName = AskFontName(); // the client's file stays as it is
+    } else {
+        KeepBackup = mode == BackupMode::RewriteKeepingBackup;
+        TargetFile = ChooseTargetFile();
+        TMemoryStream content;
+        LoadClientFile(content, ClientDir, TargetFile, KeepBackup);
+        // Asked after the load and the backup, before any byte changes.
+        FontName = AskFontName();
+        PatchClientFile(content, ClientDir, TargetFile);
+    }
 
-    RunSucceeded = true;
-    SetArchiveFonts();
-    WriteFontSubstitutes();
-    Inform(RunSucceeded ? msg::MsgRestartWindows : msg::MsgArchiveFailed);
+    RunSucceeded = SetArchiveFonts();
+    WriteFontSubstitutes(WindowsDir, FontName);
+    Inform(RunSucceeded ? MsgRestartWindows : MsgArchiveFailed);
 }
 
-void PatchRun::AskFontName() {
-    FontName = PromptForText(msg::MsgFontPromptCaption, msg::MsgFontPrompt, msg::DefaultFontName);
-    Inform(FontName + msg::MsgReplaceWithFont);
+String AskFontName() {
+    String fontName = PromptForText(MsgFontPromptCaption, MsgFontPrompt, kDefaultFontName);
+    Inform(fontName + MsgReplaceWithFont);
+    return fontName;
 }
 
 void RunPatch() {

@@ -1,31 +1,19 @@
 // The patch run: one straight sequence of steps from the first dialog to the
-// closing message. Its state lives in PatchRun's fields; every registry
-// handle, stream, list and profile writer is made and released by the step
-// that needs it. Exceptions that no guarded unit takes leave Run() and end
-// the program through the error report.
+// closing message. Its state lives in PatchRun's fields, each set by Run()
+// from what a step returns; every registry handle, stream, list and profile
+// writer is made and released by the step that needs it. Exceptions that no
+// guarded unit takes leave Run() and end the program through the error report.
 #pragma once
 
 #include "host/exceptions.h"
 
 namespace vorn {
 
-enum class BackupMode { FontNameOnly, Rewrite };
-
 class PatchRun {
   public:
     void Run();
 
-    // Steps, in the order Run() calls them.
-    void OpenReadme();
-    void FindWindowsDir();
-    void InstallBitmapFonts();
-    bool LocateClient();
-    BackupMode ChooseBackupMode();
-    void PatchClientFile();
-    void AskFontName();
-    void SetArchiveFonts();
-    void WriteFontSubstitutes();
-
+  private:
     String WindowsDir; // as the system reports it, without a trailing backslash
     String ClientDir;  // the client's "ICQPath"; file names are appended directly
     String TargetFile; // "ICQCore.dll" or "Icq.exe"

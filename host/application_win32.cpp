@@ -1,6 +1,7 @@
 // Implements host/application.h on Win32.
 #include "host/application.h"
 #include "host/app_title.h"
+#include "host/handles_win32.h"
 #include "host/system_facts.h"
 #include "host/win32_error.h"
 
@@ -13,7 +14,7 @@ namespace {
 constexpr char kClassName[] = "TApplication";
 
 HWND g_window = nullptr;
-HFONT g_defaultFont = nullptr;
+ScopedFont g_defaultFont;
 void (*g_endSession)() = nullptr;
 
 LRESULT CALLBACK ApplicationProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -60,9 +61,7 @@ HFONT CreateDefaultFont() {
             lstrcpynA(font.lfFaceName, "Times New Roman", LF_FACESIZE);
         }
     }
-    HDC screen = GetDC(nullptr);
-    font.lfHeight = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
+    font.lfHeight = -MulDiv(points, GetDeviceCaps(ScopedWindowDc(nullptr).Get(), LOGPIXELSY), 72);
     return CreateFontIndirectA(&font);
 }
 
@@ -98,14 +97,13 @@ void CreateApplication(void (*endSession)()) {
     DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
     if (IsVersion4OrLater()) DeleteMenu(menu, SC_MOVE, MF_BYCOMMAND);
 
-    if (!g_defaultFont) g_defaultFont = CreateDefaultFont();
+    if (!g_defaultFont) g_defaultFont.Reset(CreateDefaultFont());
 }
 
 void DestroyApplication() {
     if (g_window) DestroyWindow(g_window);
     g_window = nullptr;
-    if (g_defaultFont) DeleteObject(g_defaultFont);
-    g_defaultFont = nullptr;
+    g_defaultFont.Reset();
     g_endSession = nullptr;
 }
 
@@ -120,7 +118,7 @@ String ApplicationTitle() {
 }
 
 void* DefaultFont() {
-    return g_defaultFont;
+    return g_defaultFont.Get();
 }
 
 } // namespace vorn

@@ -7,7 +7,7 @@
 
 namespace vorn {
 
-int MulDiv(int number, int numerator, int denominator) {
+int MulDivRounded(int number, int numerator, int denominator) {
     if (denominator == 0) return -1;
     std::int64_t product = std::int64_t{number} * numerator;
     std::int64_t divisor = denominator;
@@ -29,12 +29,12 @@ DialogUnits DialogUnitsFromExtent(int sampleWidth, int sampleHeight) {
 namespace {
 
 int Pixels(int value) {
-    return std::clamp(value, 0, MaxLayoutPixels);
+    return std::clamp(value, 0, kMaxLayoutPixels);
 }
 
 // Keeps every sum and product of the layouts far inside 32 bits.
 DialogUnits SaneUnits(const DialogUnits& units) {
-    return {std::clamp(units.x, 0, MaxDialogBaseUnit), std::clamp(units.y, 0, MaxDialogBaseUnit)};
+    return {std::clamp(units.x, 0, kMaxDialogBaseUnit), std::clamp(units.y, 0, kMaxDialogBaseUnit)};
 }
 
 } // namespace
@@ -85,8 +85,8 @@ MessageFormLayout LayoutMessageForm(const MessageFormInput& given, ButtonWidthCa
 
     int blockWidth = in.textWidth, blockHeight = in.textHeight;
     if (in.hasIcon) {
-        blockWidth += IconSize + iconToText;
-        blockHeight = std::max(blockHeight, IconSize);
+        blockWidth += kIconSize + iconToText;
+        blockHeight = std::max(blockHeight, kIconSize);
     }
     const int rowWidth =
         buttonCount == 0 ? 0 : buttonCount * out.buttonWidth + (buttonCount - 1) * buttonGap;
@@ -98,7 +98,7 @@ MessageFormLayout LayoutMessageForm(const MessageFormInput& given, ButtonWidthCa
     out.left = in.screenWidth / 2 - out.outerWidth / 2;
     out.top = in.screenHeight / 2 - out.outerHeight / 2;
 
-    out.icon = {marginX, marginY, IconSize, IconSize};
+    out.icon = {marginX, marginY, kIconSize, kIconSize};
     out.text = {blockWidth - in.textWidth + marginX, marginY, in.textWidth, in.textHeight};
 
     out.roles = ChooseButtonRoles(in.buttons);

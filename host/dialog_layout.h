@@ -29,23 +29,23 @@ namespace vorn {
 // of range. The same answers as the Win32 MulDiv, except where that one
 // negates INT_MIN in 32 bits (a negative divisor with INT_MIN as number or
 // divisor) and gets the sign wrong: here the answer stays exact.
-int MulDiv(int number, int numerator, int denominator);
+int MulDivRounded(int number, int numerator, int denominator);
 
-inline constexpr int MaxLayoutPixels = 1 << 16;
-inline constexpr int MaxDialogBaseUnit = 1 << 10;
+inline constexpr int kMaxLayoutPixels = 1 << 16;
+inline constexpr int kMaxDialogBaseUnit = 1 << 10;
 
 // The 52 letters whose extent gives a font's dialog base units.
-inline constexpr char DialogUnitsSample[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+inline constexpr char kDialogUnitsSample[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 
 // A font's dialog base units in pixels: x is the average letter width, y the
 // line height. n horizontal units are n * x / 4 pixels, n vertical ones n * y / 8.
 struct DialogUnits {
     int x = 0;
     int y = 0;
-    int Horz(int n) const { return MulDiv(n, x, 4); }
-    int Vert(int n) const { return MulDiv(n, y, 8); }
+    int Horz(int n) const { return MulDivRounded(n, x, 4); }
+    int Vert(int n) const { return MulDivRounded(n, y, 8); }
 };
-// From the extent of DialogUnitsSample in the font.
+// From the extent of kDialogUnitsSample in the font.
 DialogUnits DialogUnitsFromExtent(int sampleWidth, int sampleHeight);
 
 struct LayoutRect {
@@ -71,18 +71,18 @@ class ButtonWidthCache {
     std::array<int, DialogButtonCount> widths_{};
 };
 
-inline constexpr int NoButton = -1;
-// Which button Enter presses and which Escape presses (a DialogButton or NoButton).
+inline constexpr int kNoButton = -1;
+// Which button Enter presses and which Escape presses (a DialogButton or kNoButton).
 struct ButtonRoles {
-    int defaultButton = NoButton;
-    int cancelButton = NoButton;
+    int defaultButton = kNoButton;
+    int cancelButton = kNoButton;
 };
 ButtonRoles ChooseButtonRoles(DialogButtons buttons);
 
 inline bool KindHasIcon(DialogKind kind) {
     return kind != DialogKind::Custom;
 }
-inline constexpr int IconSize = 32;
+inline constexpr int kIconSize = 32;
 // The message text wraps at half the screen width.
 inline int MessageWrapWidth(int screenWidth) {
     return screenWidth / 2;

@@ -43,12 +43,19 @@ using DialogButtons = std::uint32_t;
 constexpr DialogButtons ButtonSet(DialogButton b) {
     return DialogButtons{1} << b;
 }
-constexpr DialogButtons ButtonsOkCancel = ButtonSet(dbOK) | ButtonSet(dbCancel); // 12
-constexpr DialogButtons ButtonsYesNo = ButtonSet(dbYes) | ButtonSet(dbNo);       // 3
-constexpr DialogButtons ButtonsOk = ButtonSet(dbOK);                             // 4
+constexpr DialogButtons kButtonsOkCancel = ButtonSet(dbOK) | ButtonSet(dbCancel); // 12
+constexpr DialogButtons kButtonsYesNo = ButtonSet(dbYes) | ButtonSet(dbNo);       // 3
+constexpr DialogButtons kButtonsOk = ButtonSet(dbOK);                             // 4
 
 TModalResult AskUser(const String& message, DialogKind kind, DialogButtons buttons,
                      std::int32_t helpContext, int left = -1, int top = -1);
+// The runs' warning questions: OK of OK/Cancel, Yes of Yes/No.
+inline bool ConfirmedWithOk(const String& text) {
+    return AskUser(text, DialogKind::Warning, kButtonsOkCancel, 0) == mrOk;
+}
+inline bool AnsweredYes(const String& text) {
+    return AskUser(text, DialogKind::Warning, kButtonsYesNo, 0) == mrYes;
+}
 // Kind Custom (caption: the application title), OK alone, result discarded.
 void Inform(const String& message);
 // The input box; returns the field's text on OK, else `defaultText`.

@@ -3,6 +3,7 @@
 #include "host/dialogs.h"
 #include "host/application.h"
 #include "host/dialog_layout.h"
+#include "host/handles_win32.h"
 #include "host/resource_ids.h"
 #include "host/system_facts.h"
 #include "host/win32_error.h"
@@ -23,7 +24,7 @@ class DialogForm {
   public:
     HWND hwnd = nullptr;
     HFONT font = nullptr;
-    bool ownsFont = false;
+    ScopedFont ownedFont; // the message font made for this form, when it is not DefaultFont()
     TModalResult result = mrNone;
     std::int32_t helpContext = 0;
     std::vector<HWND> tabOrder; // the controls that take the focus, in creation order
@@ -36,7 +37,6 @@ class DialogForm {
 
     ~DialogForm() {
         if (hwnd) DestroyWindow(hwnd);
-        if (ownsFont) DeleteObject(font);
     }
 };
 
@@ -214,19 +214,13 @@ HWND AddButton(DialogForm& f, const String& caption, TModalResult result, bool i
 // A screen-compatible drawing surface of the form with the form's font.
 class FormCanvas {
   public:
-    explicit FormCanvas(const DialogForm& f) : hwnd_(f.hwnd), dc_(GetDC(f.hwnd)) {
-        old_ = SelectObject(dc_, f.font ? f.font : GetStockObject(SYSTEM_FONT));
-    }
-    ~FormCanvas() {
-        SelectObject(dc_, old_);
-        ReleaseDC(hwnd_, dc_);
-    }
-    HDC dc() const { return dc_; }
+    explicit FormCanvas(const DialogForm& f)
+        : dc_(f.hwnd), font_(dc_.Get(), f.font ? f.font : GetStockObject(SYSTEM_FONT)) {}
+    HDC dc() const { return dc_.Get(); }
 
   private:
-    HWND hwnd_;
-    HDC dc_;
-    HGDIOBJ old_;
+    ScopedWindowDc dc_;
+    ScopedSelect font_;
 };
 
 void PlaceForm(HWND hwnd, int left, int top, int width, int height) {
@@ -329,7 +323,7 @@ String EditText(HWND edit) {
 
 DialogUnits MeasureDialogUnits(void* dc) {
     SIZE extent{};
-    GetTextExtentPointA(static_cast<HDC>(dc), DialogUnitsSample, 52, &extent);
+    GetTextExtentPointA(static_cast<HDC>(dc), kDialogUnitsSample, 52, &extent);
     return DialogUnitsFromExtent(extent.cx, extent.cy);
 }
 
@@ -379,7 +373,7 @@ DialogFormPtr BuildMessageForm(const String& message, DialogKind kind, DialogBut
     if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &metrics, 0)) {
         if (HFONT font = CreateFontIndirectA(&metrics.lfMessageFont)) {
             f.font = font;
-            f.ownsFont = true;
+            f.ownedFont.Reset(font);
         }
     }
 
@@ -423,7 +417,7 @@ DialogFormPtr BuildMessageForm(const String& message, DialogKind kind, DialogBut
         HICON icon = LoadIconA(nullptr, MAKEINTRESOURCEA(kStockIcons[static_cast<int>(kind)]));
         SendMessageA(image, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
         // Setting the icon sizes the control to the icon; the layout wants 32 x 32.
-        SetWindowPos(image, nullptr, layout.icon.left, layout.icon.top, IconSize, IconSize,
+        SetWindowPos(image, nullptr, layout.icon.left, layout.icon.top, kIconSize, kIconSize,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
     CreateControl(f, "STATIC", message.c_str(), SS_LEFT, layout.text, kStaticId);
@@ -448,7 +442,7 @@ TModalResult AskUser(const String& message, DialogKind kind, DialogButtons butto
 }
 
 void Inform(const String& message) {
-    AskUser(message, DialogKind::Custom, ButtonsOk, 0);
+    AskUser(message, DialogKind::Custom, kButtonsOk, 0);
 }
 
 bool QueryText(const String& caption, const String& prompt, String& value) {

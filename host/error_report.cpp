@@ -1,6 +1,7 @@
 // Implements host/error_report.h. Portable.
 #include "host/error_report.h"
 #include "host/app_title.h"
+#include "host/processor_faults.h"
 
 #include <cctype>
 
@@ -138,18 +139,8 @@ String BuildRuntimeErrorText(std::int32_t number, std::uint32_t address) {
 }
 
 std::int32_t RuntimeErrorNumber(const Exception& e) {
-    // Most derived classes first: every fault class derives from EExternal.
-    if (dynamic_cast<const EDivByZero*>(&e) || dynamic_cast<const EZeroDivide*>(&e)) return 200;
-    if (dynamic_cast<const ERangeError*>(&e)) return 201;
-    if (dynamic_cast<const EStackOverflow*>(&e)) return 202;
-    if (dynamic_cast<const EOverflow*>(&e)) return 205;
-    if (dynamic_cast<const EUnderflow*>(&e)) return 206;
-    if (dynamic_cast<const EInvalidOp*>(&e)) return 207;
-    if (dynamic_cast<const EIntOverflow*>(&e)) return 215;
-    if (dynamic_cast<const EAccessViolation*>(&e)) return 216;
-    if (dynamic_cast<const EControlC*>(&e)) return 217;
-    if (dynamic_cast<const EPrivilege*>(&e)) return 218;
-    if (dynamic_cast<const EExternalException*>(&e)) return 255;
+    if (const ProcessorFault* fault = ProcessorFaultOf(e)) return fault->runtimeErrorNumber;
+    if (dynamic_cast<const EExternalException*>(&e)) return kUnknownFaultNumber;
     return 217;
 }
 

@@ -3,6 +3,7 @@
 // host/exceptions.h raised at the faulting instruction.
 #include "host/fault_handler_win32.h"
 #include "host/error_report.h"
+#include "host/processor_faults.h"
 #include "host/startup.h"
 
 #include <windows.h>
@@ -30,80 +31,24 @@ std::uintptr_t g_stackTop = 0;
 LPTOP_LEVEL_EXCEPTION_FILTER g_previousFilter = nullptr;
 std::terminate_handler g_previousTerminate = nullptr;
 
-std::int32_t RuntimeErrorNumberOfCode(DWORD code) {
-    switch (code) {
-    case EXCEPTION_INT_DIVIDE_BY_ZERO:
-    case EXCEPTION_FLT_DIVIDE_BY_ZERO:
-        return 200;
-    case EXCEPTION_ARRAY_BOUNDS_EXCEEDED:
-        return 201;
-    case EXCEPTION_STACK_OVERFLOW:
-        return 202;
-    case EXCEPTION_FLT_OVERFLOW:
-        return 205;
-    case EXCEPTION_FLT_UNDERFLOW:
-    case EXCEPTION_FLT_DENORMAL_OPERAND:
-        return 206;
-    case EXCEPTION_FLT_INEXACT_RESULT:
-    case EXCEPTION_FLT_INVALID_OPERATION:
-    case EXCEPTION_FLT_STACK_CHECK:
-        return 207;
-    case EXCEPTION_INT_OVERFLOW:
-        return 215;
-    case EXCEPTION_ACCESS_VIOLATION:
-        return 216;
-    case STATUS_CONTROL_C_EXIT:
-        return 217;
-    case EXCEPTION_PRIV_INSTRUCTION:
-        return 218;
-    default:
-        return 255;
-    }
-}
+static_assert(EXCEPTION_ACCESS_VIOLATION == kAccessViolationCode);
 
 bool IsFloatFault(DWORD code) {
     return code >= EXCEPTION_FLT_DENORMAL_OPERAND && code <= EXCEPTION_FLT_UNDERFLOW;
 }
 
-template <class E> std::exception_ptr At(E e, const Fault& fault) {
-    e.SetRaiseAddress(fault.address);
-    return std::make_exception_ptr(e);
-}
-
 std::exception_ptr MapFault(const Fault& fault) {
-    switch (fault.code) {
-    case EXCEPTION_ACCESS_VIOLATION: {
-        const char* format = fault.access == 1 ? "ｱﾄﾞﾚｽ %s への書き込みでｱｸｾｽ違反が発生しました"
-                             : fault.access == 8 ? "ｱﾄﾞﾚｽ %s の実行でｱｸｾｽ違反が発生しました"
-                                                 : "ｱﾄﾞﾚｽ %s の読み込みでｱｸｾｽ違反が発生しました";
-        return At(EAccessViolation(FillIn(format, Hex8(fault.target))), fault);
+    const ProcessorFault* row = FindProcessorFault(fault.code);
+    if (!row) {
+        EExternalException e(FillIn("外部例外 %s", Hex8(fault.code)));
+        e.SetRaiseAddress(fault.address);
+        return std::make_exception_ptr(e);
     }
-    case EXCEPTION_INT_DIVIDE_BY_ZERO:
-        return At(EDivByZero("整数を 0 で除算しました"), fault);
-    case EXCEPTION_ARRAY_BOUNDS_EXCEEDED:
-        return At(ERangeError("配列の範囲を超えました"), fault);
-    case EXCEPTION_STACK_OVERFLOW:
-        return At(EStackOverflow("ｽﾀｯｸｵｰﾊﾞｰﾌﾛｰ"), fault);
-    case EXCEPTION_INT_OVERFLOW:
-        return At(EIntOverflow("整数ｵｰﾊﾞｰﾌﾛｰ"), fault);
-    case EXCEPTION_FLT_DIVIDE_BY_ZERO:
-        return At(EZeroDivide("浮動小数点数を 0 で除算しました"), fault);
-    case EXCEPTION_FLT_OVERFLOW:
-        return At(EOverflow("浮動小数点ｵｰﾊﾞｰﾌﾛｰ"), fault);
-    case EXCEPTION_FLT_UNDERFLOW:
-    case EXCEPTION_FLT_DENORMAL_OPERAND:
-        return At(EUnderflow("浮動小数点ｱﾝﾀﾞｰﾌﾛｰ"), fault);
-    case EXCEPTION_FLT_INEXACT_RESULT:
-    case EXCEPTION_FLT_INVALID_OPERATION:
-    case EXCEPTION_FLT_STACK_CHECK:
-        return At(EInvalidOp("無効な浮動小数点演算です"), fault);
-    case EXCEPTION_PRIV_INSTRUCTION:
-        return At(EPrivilege("特権命令です"), fault);
-    case STATUS_CONTROL_C_EXIT:
-        return At(EControlC("Control+C で中断されました"), fault);
-    default:
-        return At(EExternalException(FillIn("外部例外 %s", Hex8(fault.code))), fault);
-    }
+    if (row->message) return row->make(row->message, fault.address);
+    const char* format = fault.access == 1 ? "ｱﾄﾞﾚｽ %s への書き込みでｱｸｾｽ違反が発生しました"
+                         : fault.access == 8 ? "ｱﾄﾞﾚｽ %s の実行でｱｸｾｽ違反が発生しました"
+                                             : "ｱﾄﾞﾚｽ %s の読み込みでｱｸｾｽ違反が発生しました";
+    return row->make(FillIn(format, Hex8(static_cast<std::uint32_t>(fault.target))), fault.address);
 }
 
 // Ends the program for g_fault right here, without unwinding.

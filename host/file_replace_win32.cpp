@@ -1,7 +1,7 @@
 // Implements host/file_replace.h on kernel32.
 #include "host/file_replace.h"
 
-#include <windows.h>
+#include "host/handles_win32.h"
 
 namespace vorn {
 
@@ -15,28 +15,26 @@ class NewFile {
         // one volume, where it replaces in one step.
         if (GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "VRN", 0, name) == 0) return;
         path_ = name;
-        handle_ = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+        handle_.Reset(CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     }
     ~NewFile() {
-        Close();
+        handle_.Reset();
         if (!path_.empty() && !placed_) DeleteFileA(path_.c_str());
     }
     NewFile(const NewFile&) = delete;
     NewFile& operator=(const NewFile&) = delete;
 
-    bool Opened() const { return handle_ != INVALID_HANDLE_VALUE; }
+    bool Opened() const { return static_cast<bool>(handle_); }
     bool WriteAndFlush(const void* data, std::int32_t size) {
         DWORD done = 0;
-        if (size > 0 && (!WriteFile(handle_, data, static_cast<DWORD>(size), &done, nullptr) ||
-                         done != static_cast<DWORD>(size)))
+        if (size > 0 &&
+            (!WriteFile(handle_.Get(), data, static_cast<DWORD>(size), &done, nullptr) ||
+             done != static_cast<DWORD>(size)))
             return false;
-        return FlushFileBuffers(handle_) != 0;
+        return FlushFileBuffers(handle_.Get()) != 0;
     }
-    void Close() {
-        if (Opened()) CloseHandle(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
-    }
+    void Close() { handle_.Reset(); }
     bool PutInPlaceOf(const String& target) {
         placed_ = MoveFileExA(path_.c_str(), target.c_str(),
                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
@@ -45,7 +43,7 @@ class NewFile {
 
   private:
     String path_;
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    ScopedHandle handle_;
     bool placed_ = false;
 };
 } // namespace

@@ -1,15 +1,13 @@
 // Implements host/files.h on kernel32.
 #include "host/files.h"
 
-#include <windows.h>
+#include "host/handles_win32.h"
 
 namespace vorn {
 
 bool FileIsPresent(const String& path) {
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return false;
-    FindClose(search);
+    if (!ScopedFind(FindFirstFileA(path.c_str(), &found))) return false;
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
     // Only a time that an MS-DOS date can hold counts: 1980 to 2107, local time.
     FILETIME local = {};

@@ -10,7 +10,7 @@
 namespace vorn {
 
 namespace {
-constexpr std::int32_t CapacityStep = 8192;
+constexpr std::int32_t kCapacityStep = 8192;
 } // namespace
 
 void TCustomMemoryStream::AttachBlock(void* address, std::int32_t length) {
@@ -29,10 +29,10 @@ TMemoryStream::~TMemoryStream() {
 void* TMemoryStream::AdjustBlock(std::int32_t& capacity) {
     // A negative or unroundable capacity can never be had: refuse it before
     // the allocator sees it, so that the stream stays as it was.
-    if (capacity < 0 || capacity > MaxBlockCapacity)
+    if (capacity < 0 || capacity > kMaxBlockCapacity)
         Raise(EStreamError("ﾒﾓﾘｽﾄﾘｰﾑの拡大中にﾒﾓﾘが足りなくなりました"));
     std::int32_t rounded = capacity;
-    if (rounded > 0) rounded = (rounded + (CapacityStep - 1)) & ~(CapacityStep - 1);
+    if (rounded > 0) rounded = (rounded + (kCapacityStep - 1)) & ~(kCapacityStep - 1);
     if (rounded == blockCapacity_) {
         capacity = rounded;
         return blockAddr_;

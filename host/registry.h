@@ -12,7 +12,7 @@
 //    "'%s' の取得に失敗しました" when the data query fails.
 //  - HasValue: never raises; false with no open key.
 //  - ValueType: the platform's type number of a value of the open key
-//    (TextValueType for REG_SZ), NoValueType when there is no such value or no
+//    (kTextValueType for REG_SZ), kNoValueType when there is no such value or no
 //    open key. Never raises.
 //  - ListSubkeys: empties the list first; with no open key it stays empty.
 //    Never raises. A failed enumeration step (the key changed after it was
@@ -44,8 +44,8 @@ using SubkeyEnumStep =
 void CollectSubkeyNames(TStringList& list, std::uint32_t count, std::uint32_t longest,
                         bool doubleLongest, const SubkeyEnumStep& step);
 
-constexpr std::int32_t NoValueType = -1;
-constexpr std::int32_t TextValueType = 1; // REG_SZ
+constexpr std::int32_t kNoValueType = -1;
+constexpr std::int32_t kTextValueType = 1; // REG_SZ
 
 class TRegistry {
   public:

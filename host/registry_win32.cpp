@@ -71,12 +71,12 @@ bool TRegistry::HasValue(const String& name) {
 }
 
 std::int32_t TRegistry::ValueType(const String& name) {
-    if (activeKey_ == nullptr) return NoValueType;
+    if (activeKey_ == nullptr) return kNoValueType;
     DWORD type = 0;
     DWORD size = 0;
     if (RegQueryValueExA(AsKey(activeKey_), name.c_str(), nullptr, &type, nullptr, &size) !=
         ERROR_SUCCESS)
-        return NoValueType;
+        return kNoValueType;
     return static_cast<std::int32_t>(type);
 }
 

@@ -29,7 +29,7 @@ enum SeekOrigin : std::uint16_t { FromStart = 0, FromCurrent = 1, FromEnd = 2 };
 
 // The largest capacity the 8192-byte rounding can express in 32 bits; asking
 // for more raises EStreamError.
-constexpr std::int32_t MaxBlockCapacity = 2147475456;
+constexpr std::int32_t kMaxBlockCapacity = 2147475456;
 
 // File stream mode words.
 constexpr std::uint16_t ModeCreate = 0xFFFF;

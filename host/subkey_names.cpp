@@ -9,12 +9,12 @@ namespace vorn {
 namespace {
 // Registry key names are at most 255 characters; a longer "longest" can only
 // come from a broken platform answer and would just waste memory.
-constexpr std::uint32_t LongestNameCap = 65535;
+constexpr std::uint32_t kLongestNameCap = 65535;
 } // namespace
 
 void CollectSubkeyNames(TStringList& list, std::uint32_t count, std::uint32_t longest,
                         bool doubleLongest, const SubkeyEnumStep& step) {
-    std::uint32_t m = longest > LongestNameCap ? LongestNameCap : longest;
+    std::uint32_t m = longest > kLongestNameCap ? kLongestNameCap : longest;
     if (doubleLongest) m *= 2;
     // Zeroed, so that no step can leave uninitialised bytes to be read.
     std::vector<char> buffer(static_cast<std::size_t>(m) + 1, '\0');

@@ -45,9 +45,9 @@ bool RewriteGives(TMemoryStream& backup, const TCustomMemoryStream& target) {
 void UndoRun::RestoreProgramFile() {
     TargetFile = ChooseTargetFile();
     const String target = ClientDir + TargetFile;
-    const String backupPath = ClientDir + client::BackupFile;
+    const String backupPath = ClientDir + client::kBackupFile;
     if (!FileIsPresent(backupPath)) {
-        Inform(msg::MsgNoBackup);
+        Inform(MsgNoBackup);
         return;
     }
     // Both are read whole before anything is written: a file held open by a
@@ -58,19 +58,19 @@ void UndoRun::RestoreProgramFile() {
     backup.LoadWholeFile(backupPath);
 
     if (HoldsRewrittenNames(backup)) {
-        AskUser(msg::MsgBackupRewritten, DialogKind::Warning, ButtonsOk, 0);
+        AskUser(MsgBackupRewritten, DialogKind::Warning, kButtonsOk, 0);
         return;
     }
     if (BytesOf(current) == BytesOf(backup)) {
-        Inform(msg::MsgAlreadyRestored);
+        Inform(MsgAlreadyRestored);
         RemoveFile(backupPath);
         return;
     }
     if (!RewriteGives(backup, current)) {
-        AskUser(msg::MsgBackupMismatch, DialogKind::Warning, ButtonsOk, 0);
+        AskUser(MsgBackupMismatch, DialogKind::Warning, kButtonsOk, 0);
         return;
     }
-    Inform(target + msg::MsgRestoring);
+    Inform(target + MsgRestoring);
     ReplaceWholeFile(target, backup);
     // The backup is the only copy of the original until the target is seen
     // to hold it.

@@ -2,7 +2,7 @@
 // (app/messages.h). Code page 932 once compiled.
 #pragma once
 
-namespace vorn::msg {
+namespace vorn {
 
 inline constexpr char MsgUndoConfirm[] = "ICQ履歴日本語化を元に戻します";
 inline constexpr char MsgNoBackup[] = "バックアップファイルが見つかりません";
@@ -18,4 +18,4 @@ inline constexpr char MsgFontsNotDeleted[] =
 // Suffix, shown directly behind the full path of the client's program file.
 inline constexpr char MsgRestoring[] = "を元に戻します";
 
-} // namespace vorn::msg
+} // namespace vorn

@@ -16,47 +16,43 @@
 namespace vorn {
 
 namespace {
-constexpr char ArchiveFontValue[] = "New Font Name";
-constexpr char OriginalArchiveFont[] = "MS Sans Serif";
-
-bool ConfirmedWithOk(const char* text) {
-    return AskUser(text, DialogKind::Warning, ButtonsOkCancel, 0) == mrOk;
-}
+constexpr char kArchiveFontValue[] = "New Font Name";
+constexpr char kOriginalArchiveFont[] = "MS Sans Serif";
 
 // Gives one owner back the archive font the patch run took, and only that:
 // any other value, type or a missing key is the user's own.
 void RestoreOwnerArchiveFont(const String& owner) {
     TRegistry registry;
-    if (!registry.OpenExisting(String(client::OwnersKey) + "\\" + owner + "\\Message Archive"))
+    if (!registry.OpenExisting(String(client::kOwnersKey) + "\\" + owner + "\\Message Archive"))
         return;
-    if (registry.ValueType(ArchiveFontValue) != TextValueType ||
-        registry.ReadText(ArchiveFontValue) != SansSerifRule.replacement)
+    if (registry.ValueType(kArchiveFontValue) != kTextValueType ||
+        registry.ReadText(kArchiveFontValue) != SansSerifRule.replacement)
         return;
-    registry.WriteText(ArchiveFontValue, OriginalArchiveFont);
+    registry.WriteText(kArchiveFontValue, kOriginalArchiveFont);
 }
 } // namespace
 
 void UndoRun::Run() {
-    if (!ConfirmedWithOk(msg::MsgUndoConfirm)) return;
+    if (!ConfirmedWithOk(MsgUndoConfirm)) return;
     WindowsDir = WindowsFolder();
     if (!FindClientDir(ClientDir)) {
-        AskUser(msg::MsgClientNotInstalled, DialogKind::Warning, ButtonsOk, 0);
+        AskUser(MsgClientNotInstalled, DialogKind::Warning, kButtonsOk, 0);
         return;
     }
-    if (!ConfirmedWithOk(msg::MsgQuitClient)) return;
+    if (!ConfirmedWithOk(MsgQuitClient)) return;
 
     RestoreProgramFile();
     RestoreArchiveFonts();
     RemoveFontSubstitutes();
     OfferFontRemoval();
-    Inform(msg::MsgRestartWindows);
+    Inform(MsgRestartWindows);
 }
 
 void UndoRun::RestoreArchiveFonts() {
     TStringList owners;
     {
         TRegistry registry;
-        if (!registry.OpenExisting(client::OwnersKey)) return;
+        if (!registry.OpenExisting(client::kOwnersKey)) return;
         registry.ListSubkeys(owners);
     }
     for (std::int32_t i = 0; i < owners.Count(); ++i)
@@ -66,7 +62,7 @@ void UndoRun::RestoreArchiveFonts() {
 void UndoRun::RemoveFontSubstitutes() {
     const String profile = WindowsDir + "\\win.ini";
     if (!FileIsPresent(profile)) return;
-    Inform(profile + msg::MsgRewriting);
+    Inform(profile + MsgRewriting);
     TIniFile ini(profile);
     ini.DeleteEntry("FontSubstitutes", SansSerifRule.replacement);
     ini.DeleteEntry("FontSubstitutes", ArialRule.replacement);
@@ -76,12 +72,12 @@ void UndoRun::OfferFontRemoval() {
     const String fonts[] = {WindowsDir + "\\Fonts\\Korvel.fon",
                             WindowsDir + "\\Fonts\\KorvFix.fon"};
     if (!FileIsPresent(fonts[0]) && !FileIsPresent(fonts[1])) return;
-    if (AskUser(msg::MsgDeleteFonts, DialogKind::Warning, ButtonsYesNo, 0) != mrYes) return;
+    if (AskUser(MsgDeleteFonts, DialogKind::Warning, kButtonsYesNo, 0) != mrYes) return;
     bool allDeleted = true;
     // A font the system has loaded stays held until Windows restarts.
     for (const String& font : fonts)
         if (FileIsPresent(font) && !RemoveFile(font)) allDeleted = false;
-    if (!allDeleted) Inform(msg::MsgFontsNotDeleted);
+    if (!allDeleted) Inform(MsgFontsNotDeleted);
 }
 
 void RunUndo() {

@@ -13,7 +13,7 @@
 #include <sstream>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using namespace fontconv;
+    using namespace vorn::fontconv;
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     BdfFont source;
     try {
@@ -28,8 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::vector<Bytes> fnts;
         try {
             const RasterFont font = BuildRasterFont(source, options);
-            fnts.push_back(WriteFnt(font, FntVersion2));
-            fnts.push_back(WriteFnt(font, FntVersion3));
+            fnts.push_back(WriteFnt(font, kFntVersion2));
+            fnts.push_back(WriteFnt(font, kFntVersion3));
         } catch (const FormatError&) {
             continue;
         }

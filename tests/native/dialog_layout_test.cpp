@@ -9,26 +9,27 @@
 namespace vorn {
 namespace {
 
-TEST(MulDiv, RoundsToNearestWithHalvesAwayFromZero) {
-    EXPECT_EQ(MulDiv(5, 1, 2), 3);
-    EXPECT_EQ(MulDiv(-5, 1, 2), -3);
-    EXPECT_EQ(MulDiv(5, -1, 2), -3);
-    EXPECT_EQ(MulDiv(5, 1, -2), -3);
-    EXPECT_EQ(MulDiv(-5, 1, -2), 3);
-    EXPECT_EQ(MulDiv(1, 1, 3), 0);
-    EXPECT_EQ(MulDiv(2, 1, 3), 1);
-    EXPECT_EQ(MulDiv(-2, 1, 3), -1);
-    EXPECT_EQ(MulDiv(9, 96, 72), 12);
-    EXPECT_EQ(MulDiv(0, -7, 3), 0);
+TEST(MulDivRounded, RoundsToNearestWithHalvesAwayFromZero) {
+    EXPECT_EQ(MulDivRounded(5, 1, 2), 3);
+    EXPECT_EQ(MulDivRounded(-5, 1, 2), -3);
+    EXPECT_EQ(MulDivRounded(5, -1, 2), -3);
+    EXPECT_EQ(MulDivRounded(5, 1, -2), -3);
+    EXPECT_EQ(MulDivRounded(-5, 1, -2), 3);
+    EXPECT_EQ(MulDivRounded(1, 1, 3), 0);
+    EXPECT_EQ(MulDivRounded(2, 1, 3), 1);
+    EXPECT_EQ(MulDivRounded(-2, 1, 3), -1);
+    EXPECT_EQ(MulDivRounded(9, 96, 72), 12);
+    EXPECT_EQ(MulDivRounded(0, -7, 3), 0);
 }
 
-TEST(MulDiv, WideProductAndFailures) {
-    EXPECT_EQ(MulDiv(INT_MAX, INT_MAX, INT_MAX), INT_MAX) << "the product must not overflow";
-    EXPECT_EQ(MulDiv(INT_MAX, 2, 1), -1) << "result too large";
-    EXPECT_EQ(MulDiv(-INT_MAX, 2, 1), -1) << "result too small";
-    EXPECT_EQ(MulDiv(7, 3, 0), -1) << "division by zero";
-    EXPECT_EQ(MulDiv(INT_MIN, 1, 1), -1) << "an exact INT_MIN is outside the range, as on Win32";
-    EXPECT_EQ(MulDiv(-INT_MAX, 1, 1), -INT_MAX) << "the lowest result in range";
+TEST(MulDivRounded, WideProductAndFailures) {
+    EXPECT_EQ(MulDivRounded(INT_MAX, INT_MAX, INT_MAX), INT_MAX) << "the product must not overflow";
+    EXPECT_EQ(MulDivRounded(INT_MAX, 2, 1), -1) << "result too large";
+    EXPECT_EQ(MulDivRounded(-INT_MAX, 2, 1), -1) << "result too small";
+    EXPECT_EQ(MulDivRounded(7, 3, 0), -1) << "division by zero";
+    EXPECT_EQ(MulDivRounded(INT_MIN, 1, 1), -1)
+        << "an exact INT_MIN is outside the range, as on Win32";
+    EXPECT_EQ(MulDivRounded(-INT_MAX, 1, 1), -INT_MAX) << "the lowest result in range";
 }
 
 TEST(DialogUnits, FromSampleExtentAndToPixels) {
@@ -49,15 +50,15 @@ TEST(ButtonRoles, DefaultAndCancelFallBackInOrder) {
         DialogButtons set;
         int defaultButton, cancelButton;
     } cases[] = {
-        {ButtonsOkCancel, dbOK, dbCancel},
-        {ButtonsYesNo, dbYes, dbNo},
-        {ButtonsOk, dbOK, dbOK},
+        {kButtonsOkCancel, dbOK, dbCancel},
+        {kButtonsYesNo, dbYes, dbNo},
+        {kButtonsOk, dbOK, dbOK},
         {ButtonSet(dbYes) | ButtonSet(dbNo) | ButtonSet(dbCancel), dbYes, dbCancel},
         {ButtonSet(dbRetry) | ButtonSet(dbCancel), dbRetry, dbCancel},
-        {ButtonSet(dbAbort) | ButtonSet(dbRetry) | ButtonSet(dbIgnore), dbRetry, NoButton},
-        {ButtonSet(dbNo), NoButton, dbNo},
-        {ButtonSet(dbHelp) | ButtonSet(dbAll), NoButton, NoButton},
-        {0, NoButton, NoButton},
+        {ButtonSet(dbAbort) | ButtonSet(dbRetry) | ButtonSet(dbIgnore), dbRetry, kNoButton},
+        {ButtonSet(dbNo), kNoButton, dbNo},
+        {ButtonSet(dbHelp) | ButtonSet(dbAll), kNoButton, kNoButton},
+        {0, kNoButton, kNoButton},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "set " << c.set);
@@ -101,7 +102,8 @@ int SmallCaption(DialogButton b) {
 
 TEST(MessageLayout, WarningOkCancel) {
     ButtonWidthCache cache;
-    const auto l = LayoutMessageForm(Standard(ButtonsOkCancel, true, 200, 13), cache, SmallCaption);
+    const auto l =
+        LayoutMessageForm(Standard(kButtonsOkCancel, true, 200, 13), cache, SmallCaption);
     // Text block 200 + 32 + 15 = 247 wide, raised to the icon's 32 high.
     EXPECT_EQ(l.clientWidth, 247 + 24);
     EXPECT_EQ(l.clientHeight, 32 + 23 + 16 + 26);
@@ -125,7 +127,7 @@ TEST(MessageLayout, WarningOkCancel) {
 
 TEST(MessageLayout, InformationHasNoIconSoTextStartsAtTheMarginAndKeepsItsHeight) {
     ButtonWidthCache cache;
-    const auto l = LayoutMessageForm(Standard(ButtonsOk, false, 100, 13), cache, SmallCaption);
+    const auto l = LayoutMessageForm(Standard(kButtonsOk, false, 100, 13), cache, SmallCaption);
     EXPECT_EQ(l.text, (LayoutRect{12, 13, 100, 13}));
     EXPECT_EQ(l.clientWidth, 100 + 24) << "the text is wider than the 75-pixel button";
     EXPECT_EQ(l.clientHeight, 13 + 23 + 16 + 26);
@@ -138,16 +140,16 @@ TEST(MessageLayout, InformationHasNoIconSoTextStartsAtTheMarginAndKeepsItsHeight
 TEST(MessageLayout, IconRaisesOnlyShortTextBlocks) {
     ButtonWidthCache cache;
     EXPECT_EQ(
-        LayoutMessageForm(Standard(ButtonsOk, true, 50, 13), cache, SmallCaption).clientHeight,
+        LayoutMessageForm(Standard(kButtonsOk, true, 50, 13), cache, SmallCaption).clientHeight,
         32 + 23 + 16 + 26);
     EXPECT_EQ(
-        LayoutMessageForm(Standard(ButtonsOk, true, 50, 52), cache, SmallCaption).clientHeight,
+        LayoutMessageForm(Standard(kButtonsOk, true, 50, 52), cache, SmallCaption).clientHeight,
         52 + 23 + 16 + 26);
 }
 
 TEST(MessageLayout, ButtonRowWiderThanTextSetsTheWidth) {
     ButtonWidthCache cache;
-    const auto l = LayoutMessageForm(Standard(ButtonsYesNo, false, 30, 13), cache, SmallCaption);
+    const auto l = LayoutMessageForm(Standard(kButtonsYesNo, false, 30, 13), cache, SmallCaption);
     EXPECT_EQ(l.clientWidth, 156 + 24);
     EXPECT_EQ(l.buttons[0].rect.left, 12) << "the row fills the client between the margins";
     EXPECT_EQ(l.buttons[1].rect.left, 12 + 75 + 6);
@@ -158,7 +160,7 @@ TEST(MessageLayout, WideCaptionWidensEveryButton) {
     ButtonWidthCache cache;
     // "No" measures 90: 98 > 75, so Yes gets 98 as well.
     const auto wide = [](DialogButton b) { return b == dbNo ? 90 : 10; };
-    const auto l = LayoutMessageForm(Standard(ButtonsYesNo, true, 200, 13), cache, wide);
+    const auto l = LayoutMessageForm(Standard(kButtonsYesNo, true, 200, 13), cache, wide);
     EXPECT_EQ(l.buttonWidth, 98);
     ASSERT_EQ(l.buttons.size(), 2u);
     EXPECT_EQ(l.buttons[0].rect.width, 98);
@@ -171,7 +173,7 @@ TEST(MessageLayout, CachedWidthsOutliveTheFontTheyWereMeasuredWith) {
     ButtonWidthCache cache;
     int measured = 0;
     const auto first = [&](DialogButton) { return ++measured, 90; };
-    LayoutMessageForm(Standard(ButtonsYesNo, true, 10, 13), cache, first);
+    LayoutMessageForm(Standard(kButtonsYesNo, true, 10, 13), cache, first);
     EXPECT_EQ(measured, 2);
     EXPECT_EQ(cache.Entry(dbYes), 98);
     EXPECT_EQ(cache.Entry(dbOK), 0) << "kinds not shown stay unmeasured";
@@ -189,11 +191,11 @@ TEST(MessageLayout, TextWiderThanHalfTheScreenWidensTheDialog) {
     EXPECT_EQ(MessageWrapWidth(1024), 512);
     ButtonWidthCache cache;
     // An unbreakable word 700 pixels wide: client 700 + 47 + 24 = 771, outer 777.
-    const auto l = LayoutMessageForm(Standard(ButtonsOk, true, 700, 13), cache, SmallCaption);
+    const auto l = LayoutMessageForm(Standard(kButtonsOk, true, 700, 13), cache, SmallCaption);
     EXPECT_EQ(l.clientWidth, 771);
     EXPECT_EQ(l.left, 512 - 388);
     // Wider than the screen: the position goes negative, unclamped.
-    const auto huge = LayoutMessageForm(Standard(ButtonsOk, true, 1100, 13), cache, SmallCaption);
+    const auto huge = LayoutMessageForm(Standard(kButtonsOk, true, 1100, 13), cache, SmallCaption);
     EXPECT_EQ(huge.left, 512 - (1100 + 47 + 24 + 6) / 2);
     EXPECT_LT(huge.left, 0);
 }
@@ -202,7 +204,8 @@ TEST(MessageLayout, PositionHalvesScreenAndWindowSeparately) {
     ButtonWidthCache cache;
     // Outer 277 x 122 on a 1024 x 768 screen: 512 - 138 = 374, whereas
     // (1024 - 277) / 2 would give 373.
-    const auto l = LayoutMessageForm(Standard(ButtonsOkCancel, true, 200, 13), cache, SmallCaption);
+    const auto l =
+        LayoutMessageForm(Standard(kButtonsOkCancel, true, 200, 13), cache, SmallCaption);
     EXPECT_EQ(l.left, 374);
 }
 
@@ -215,8 +218,8 @@ TEST(MessageLayout, EmptyButtonSetKeepsTheButtonBand) {
     EXPECT_EQ(measured, 0);
     EXPECT_EQ(l.clientWidth, 20 + 47 + 24) << "no row: the text block alone";
     EXPECT_EQ(l.clientHeight, 32 + 23 + 16 + 26);
-    EXPECT_EQ(l.roles.defaultButton, NoButton);
-    EXPECT_EQ(l.roles.cancelButton, NoButton);
+    EXPECT_EQ(l.roles.defaultButton, kNoButton);
+    EXPECT_EQ(l.roles.cancelButton, kNoButton);
 }
 
 TEST(MessageLayout, AllButtonsInTableOrder) {
@@ -277,11 +280,11 @@ TEST(InputBoxLayout, CentredOnTheDifferenceAndNeverOffTheTopLeft) {
 // units to 0..MaxDialogBaseUnit, a caption's width too.
 TEST(Layouts, AbsurdMetricsGetTheLayoutOfTheClampedOnes) {
     const auto huge = [](DialogButton) { return INT_MAX; };
-    const auto sane = [](DialogButton) { return MaxLayoutPixels; };
+    const auto sane = [](DialogButton) { return kMaxLayoutPixels; };
     for (const int absurd : {INT_MAX, INT_MIN}) {
         SCOPED_TRACE(testing::Message() << "every metric " << absurd);
-        const int clamped = absurd > 0 ? MaxLayoutPixels : 0;
-        const int units = absurd > 0 ? MaxDialogBaseUnit : 0;
+        const int clamped = absurd > 0 ? kMaxLayoutPixels : 0;
+        const int units = absurd > 0 ? kMaxDialogBaseUnit : 0;
         MessageFormInput in = Standard(~DialogButtons{0}, true, absurd, absurd);
         in.units = {absurd, absurd};
         in.screenWidth = in.screenHeight = in.frameWidth = in.frameHeight = absurd;

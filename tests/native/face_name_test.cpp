@@ -13,16 +13,12 @@ struct ScanResult {
     std::vector<String> announced;
 };
 
-// Runs both passes as the run does: the first from offset 0, then back to 0.
+// Runs both passes as the run does, from wherever the stream stands.
 ScanResult ScanBothPasses(const String& input) {
     TMemoryStream stream;
     stream.WriteBytes(input.data(), static_cast<std::int32_t>(input.size()));
-    stream.MoveTo(0, FromStart);
     ScanResult result;
-    const auto announce = [&](const String& found) { result.announced.push_back(found); };
-    ReplaceFaceName(stream, SansSerifRule, announce);
-    stream.MoveTo(0, FromStart);
-    ReplaceFaceName(stream, ArialRule, announce);
+    RewriteFaceNames(stream, [&](const String& found) { result.announced.push_back(found); });
     result.bytes.assign(static_cast<const char*>(stream.BlockAddr()),
                         static_cast<std::size_t>(stream.DataLength()));
     return result;

@@ -7,7 +7,7 @@
 #include "tools/fontconv/ne_font_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using namespace fontconv;
+    using namespace vorn::fontconv;
     const Bytes file(data, data + size);
     try {
         DescribeFontFile(file);

@@ -18,7 +18,7 @@
 #include <unistd.h>
 #include <vector>
 
-namespace fontconv {
+namespace vorn::fontconv {
 namespace {
 
 // A made-up half-width font: every code of 0x20-0x7E and 0xA1-0xDF has a glyph
@@ -431,4 +431,4 @@ TEST(BdfReading, ReadsAFileAndNamesItInErrors) {
 }
 
 } // namespace
-} // namespace fontconv
+} // namespace vorn::fontconv

@@ -5,7 +5,7 @@
 // reports it, std::bad_alloc, at a chosen call; on Wine it cannot be had at
 // a chosen point.
 #include "app/messages.h"
-#include "app/patch_run.h"
+#include "app/run_steps.h"
 #include "host/dialogs.h"
 #include "host/files.h"
 #include "host/registry.h"
@@ -99,38 +99,37 @@ const String kOwners = "Software\\Mirabilis\\ICQ\\Owners\\";
 class GuardedUnits : public testing::Test {
   protected:
     void SetUp() override { host = FakeHost(); }
-    PatchRun run;
 };
 
 TEST_F(GuardedUnits, FontInstallationShowsItsMessageOnceWhateverFailed) {
     host.failing = {"CopyFileOver"};
-    EXPECT_NO_THROW(run.InstallBitmapFonts()) << "running out of memory";
-    EXPECT_EQ(host.shown, std::vector<String>{msg::MsgFontCopyFailed});
+    EXPECT_NO_THROW(InstallBitmapFonts("C:\\windows")) << "running out of memory";
+    EXPECT_EQ(host.shown, std::vector<String>{MsgFontCopyFailed});
 
     host = FakeHost();
     host.copyWorks = false;
-    host.informFails = {msg::MsgFontCopyFailed};
-    EXPECT_NO_THROW(run.InstallBitmapFonts()) << "the copy's own message cannot be shown";
-    EXPECT_EQ(host.shown, std::vector<String>{msg::MsgFontCopyFailed});
+    host.informFails = {MsgFontCopyFailed};
+    EXPECT_NO_THROW(InstallBitmapFonts("C:\\windows")) << "the copy's own message cannot be shown";
+    EXPECT_EQ(host.shown, std::vector<String>{MsgFontCopyFailed});
 }
 
 TEST_F(GuardedUnits, OwnersRunningOutOfMemoryCountAsNoAccount) {
     host.owners = {"1", "2"};
     host.failing = {"ListSubkeys"};
-    run.RunSucceeded = true;
-    EXPECT_NO_THROW(run.SetArchiveFonts());
-    EXPECT_EQ(host.shown, std::vector<String>{msg::MsgNoAccount});
-    EXPECT_FALSE(run.RunSucceeded);
+    bool allSet = true;
+    EXPECT_NO_THROW(allSet = SetArchiveFonts());
+    EXPECT_EQ(host.shown, std::vector<String>{MsgNoAccount});
+    EXPECT_FALSE(allSet);
     EXPECT_TRUE(host.written.empty());
 }
 
 TEST_F(GuardedUnits, OwnerRunningOutOfMemoryFailsAloneAndTheNextOwnerIsSet) {
     host.owners = {"1", "2"};
     host.failing = {"WriteText " + kOwners + "1\\Message Archive"};
-    run.RunSucceeded = true;
-    EXPECT_NO_THROW(run.SetArchiveFonts());
-    EXPECT_EQ(host.shown, std::vector<String>{msg::MsgArchiveFontNeverSet});
-    EXPECT_FALSE(run.RunSucceeded);
+    bool allSet = true;
+    EXPECT_NO_THROW(allSet = SetArchiveFonts());
+    EXPECT_EQ(host.shown, std::vector<String>{MsgArchiveFontNeverSet});
+    EXPECT_FALSE(allSet);
     const std::map<String, String> written{
         {kOwners + "2\\Message Archive\\New Font Name", "MS Sans Serij"}};
     EXPECT_EQ(host.written, written);

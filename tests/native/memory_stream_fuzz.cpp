@@ -4,7 +4,7 @@
 // with counts, offsets and sizes near and past the 32-bit limits, must leave
 // the stream as the model says and raise exactly where it says, with the code
 // page 932 message (spelled here as bytes, so that the build's literals are
-// checked too). Blocks beyond AllocationLimit are never asked for: the model
+// checked too). Blocks beyond kAllocationLimit are never asked for: the model
 // knows the sizes in advance and skips such steps.
 #include "host/stream.h"
 
@@ -18,14 +18,15 @@ namespace {
 
 using vorn::String;
 
-const char* const GrowthMessage = "\xD2\xD3\xD8\xBD\xC4\xD8\xB0\xD1\x82\xCC\x8A\x67\x91\xE5\x92\x86"
-                                  "\x82\xC9\xD2\xD3\xD8\x82\xAA\x91\xAB\x82\xE8\x82\xC8\x82\xAD\x82"
-                                  "\xC8\x82\xE8\x82\xDC\x82\xB5\x82\xBD";
-const char* const ReadMessage = "\xBD\xC4\xD8\xB0\xD1\x82\xA9\x82\xE7\x82\xCC\x93\xC7\x82\xDD\x8D"
-                                "\x9E\x82\xDD\xB4\xD7\xB0";
-const char* const WriteMessage = "\xBD\xC4\xD8\xB0\xD1\x82\xD6\x82\xCC\x8F\x91\x82\xAB\x8D\x9E\x82"
-                                 "\xDD\xB4\xD7\xB0";
-constexpr std::int64_t AllocationLimit = 1 << 16;
+const char* const kGrowthMessage =
+    "\xD2\xD3\xD8\xBD\xC4\xD8\xB0\xD1\x82\xCC\x8A\x67\x91\xE5\x92\x86"
+    "\x82\xC9\xD2\xD3\xD8\x82\xAA\x91\xAB\x82\xE8\x82\xC8\x82\xAD\x82"
+    "\xC8\x82\xE8\x82\xDC\x82\xB5\x82\xBD";
+const char* const kReadMessage = "\xBD\xC4\xD8\xB0\xD1\x82\xA9\x82\xE7\x82\xCC\x93\xC7\x82\xDD\x8D"
+                                 "\x9E\x82\xDD\xB4\xD7\xB0";
+const char* const kWriteMessage = "\xBD\xC4\xD8\xB0\xD1\x82\xD6\x82\xCC\x8F\x91\x82\xAB\x8D\x9E\x82"
+                                  "\xDD\xB4\xD7\xB0";
+constexpr std::int64_t kAllocationLimit = 1 << 16;
 
 void Check(bool holds, const char* what) {
     if (holds) return;
@@ -54,7 +55,7 @@ class Input {
         case 3:
             return INT32_MIN + small;
         case 4:
-            return vorn::MaxBlockCapacity - 8 + small % 16;
+            return vorn::kMaxBlockCapacity - 8 + small % 16;
         case 5:
             return 8192 - 8 + small % 16;
         default:
@@ -79,12 +80,12 @@ struct Model {
     std::int32_t length() const { return static_cast<std::int32_t>(bytes.size()); }
     // What asking for `capacity` does: nullopt if it raises, else the new capacity.
     static std::optional<std::int64_t> Capacity(std::int64_t asked) {
-        if (asked < 0 || asked > vorn::MaxBlockCapacity) return std::nullopt;
+        if (asked < 0 || asked > vorn::kMaxBlockCapacity) return std::nullopt;
         return Rounded(asked);
     }
     bool affordable(std::int64_t asked) const {
         const auto next = Capacity(asked);
-        return !next || *next == capacity || *next <= AllocationLimit;
+        return !next || *next == capacity || *next <= kAllocationLimit;
     }
     void resize(std::int64_t length) { bytes.resize(static_cast<std::size_t>(length), -1); }
 };
@@ -112,7 +113,7 @@ template <class E, class F> void ExpectRaise(bool raises, const char* message, F
 
 // What a write of `count` bytes at the model's offset does: nothing when the
 // offset is negative, the count negative or the end past 2^31 - 1.
-// A write that needs a block beyond MaxBlockCapacity raises EStreamError
+// A write that needs a block beyond kMaxBlockCapacity raises EStreamError
 // instead, and changes nothing.
 struct WritePlan {
     bool writes;
@@ -157,7 +158,7 @@ void CheckRead(Model& model, const std::vector<std::uint8_t>& buffer, std::int32
 void ChangeSize(vorn::TMemoryStream& stream, Model& model, std::int32_t length) {
     if (!model.affordable(length)) return;
     const auto next = Model::Capacity(length);
-    ExpectRaise<vorn::EStreamError>(!next, GrowthMessage, [&] { stream.ChangeSize(length); });
+    ExpectRaise<vorn::EStreamError>(!next, kGrowthMessage, [&] { stream.ChangeSize(length); });
     if (!next) return;
     model.capacity = *next;
     model.resize(length);
@@ -178,7 +179,7 @@ void Step(vorn::TMemoryStream& stream, Model& model, vorn::TMemoryStream& other,
         const std::vector<char> buffer(plan.writes ? static_cast<std::size_t>(n) + 1 : 1,
                                        static_cast<char>(fill));
         if (plan.raises && (op == 0 || n != 0))
-            ExpectRaise<vorn::EStreamError>(true, GrowthMessage, [&] {
+            ExpectRaise<vorn::EStreamError>(true, kGrowthMessage, [&] {
                 if (op == 0)
                     stream.WriteBytes(buffer.data(), n);
                 else
@@ -187,7 +188,7 @@ void Step(vorn::TMemoryStream& stream, Model& model, vorn::TMemoryStream& other,
         else if (op == 0)
             Check(stream.WriteBytes(buffer.data(), n) == (plan.writes ? n : 0), "write count");
         else
-            ExpectRaise<vorn::EWriteError>(n != 0 && !plan.writes, WriteMessage,
+            ExpectRaise<vorn::EWriteError>(n != 0 && !plan.writes, kWriteMessage,
                                            [&] { stream.WriteFully(buffer.data(), n); });
         // WriteFully of nothing does not even call WriteBytes.
         if (plan.writes && (op == 0 || n != 0))
@@ -202,7 +203,7 @@ void Step(vorn::TMemoryStream& stream, Model& model, vorn::TMemoryStream& other,
         if (op == 1) {
             Check(stream.ReadBytes(buffer.data(), n) == expected, "read count");
         } else {
-            ExpectRaise<vorn::EReadError>(n != 0 && expected != n, ReadMessage,
+            ExpectRaise<vorn::EReadError>(n != 0 && expected != n, kReadMessage,
                                           [&] { stream.ReadFully(buffer.data(), n); });
             if (n == 0) break;
         }
@@ -224,7 +225,7 @@ void Step(vorn::TMemoryStream& stream, Model& model, vorn::TMemoryStream& other,
         // Below the length the block would no longer hold the data.
         if (n < model.length() || !model.affordable(n)) break;
         const auto next = Model::Capacity(n);
-        ExpectRaise<vorn::EStreamError>(!next, GrowthMessage, [&] { stream.ChangeCapacity(n); });
+        ExpectRaise<vorn::EStreamError>(!next, kGrowthMessage, [&] { stream.ChangeCapacity(n); });
         if (next) model.capacity = *next;
         break;
     }
@@ -247,9 +248,9 @@ void Step(vorn::TMemoryStream& stream, Model& model, vorn::TMemoryStream& other,
         const WritePlan plan = PlanWrite(otherModel, model.length());
         if (!Affordable(otherModel, plan)) break;
         if (plan.raises && model.length() != 0)
-            ExpectRaise<vorn::EStreamError>(true, GrowthMessage, [&] { stream.CopyAllTo(other); });
+            ExpectRaise<vorn::EStreamError>(true, kGrowthMessage, [&] { stream.CopyAllTo(other); });
         else
-            ExpectRaise<vorn::EWriteError>(model.length() != 0 && !plan.writes, WriteMessage,
+            ExpectRaise<vorn::EWriteError>(model.length() != 0 && !plan.writes, kWriteMessage,
                                            [&] { stream.CopyAllTo(other); });
         if (model.length() != 0 && plan.writes) ApplyWrite(otherModel, plan, model.bytes);
         break;

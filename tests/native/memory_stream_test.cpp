@@ -9,7 +9,7 @@
 namespace vorn {
 namespace {
 
-const char* const GrowthMessage = "ﾒﾓﾘｽﾄﾘｰﾑの拡大中にﾒﾓﾘが足りなくなりました";
+const char* const kGrowthMessage = "ﾒﾓﾘｽﾄﾘｰﾑの拡大中にﾒﾓﾘが足りなくなりました";
 
 std::int32_t Size(const String& s) {
     return static_cast<std::int32_t>(s.size());
@@ -225,9 +225,9 @@ TEST(MemoryStreamWrite, AnEndPastTwoToTheThirtyOneWritesNothing) {
 TEST(MemoryStreamWrite, AnEndPastTheLargestCapacityRaisesAndKeepsTheStream) {
     TMemoryStream stream;
     Fill(stream, "abc");
-    stream.MoveTo(MaxBlockCapacity, FromStart);
+    stream.MoveTo(kMaxBlockCapacity, FromStart);
     const Snapshot before = Take(stream);
-    ExpectRaise<EStreamError>([&] { stream.WriteBytes("x", 1); }, GrowthMessage, __LINE__);
+    ExpectRaise<EStreamError>([&] { stream.WriteBytes("x", 1); }, kGrowthMessage, __LINE__);
     EXPECT_EQ(Take(stream), before);
 }
 
@@ -312,7 +312,7 @@ TEST(MemoryStreamCapacity, NegativeSizeRaisesAndLeavesTheStreamAsItWas) {
     const Snapshot before = Take(stream);
     for (std::int32_t length : {-1, -8192, INT32_MIN}) {
         SCOPED_TRACE(length);
-        ExpectRaise<EStreamError>([&] { stream.ChangeSize(length); }, GrowthMessage, __LINE__);
+        ExpectRaise<EStreamError>([&] { stream.ChangeSize(length); }, kGrowthMessage, __LINE__);
         EXPECT_EQ(Take(stream), before);
     }
 }
@@ -321,12 +321,12 @@ TEST(MemoryStreamCapacity, MoreThanTheLargestRoundableCapacityRaisesBeforeAlloca
     TMemoryStream stream;
     Fill(stream, "abc");
     const Snapshot before = Take(stream);
-    for (std::int32_t capacity : {MaxBlockCapacity + 1, INT32_MAX}) {
+    for (std::int32_t capacity : {kMaxBlockCapacity + 1, INT32_MAX}) {
         SCOPED_TRACE(capacity);
-        ExpectRaise<EStreamError>([&] { stream.ChangeCapacity(capacity); }, GrowthMessage,
+        ExpectRaise<EStreamError>([&] { stream.ChangeCapacity(capacity); }, kGrowthMessage,
                                   __LINE__);
         std::int32_t asked = capacity;
-        ExpectRaise<EStreamError>([&] { stream.AdjustBlock(asked); }, GrowthMessage, __LINE__);
+        ExpectRaise<EStreamError>([&] { stream.AdjustBlock(asked); }, kGrowthMessage, __LINE__);
         EXPECT_EQ(asked, capacity);
         EXPECT_EQ(Take(stream), before);
     }

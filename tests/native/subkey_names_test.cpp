@@ -10,13 +10,13 @@
 namespace vorn {
 namespace {
 
-constexpr long Success = 0;
-constexpr long MoreData = 234;    // ERROR_MORE_DATA
-constexpr long NoMoreItems = 259; // ERROR_NO_MORE_ITEMS
+constexpr long kSuccess = 0;
+constexpr long kMoreData = 234;    // ERROR_MORE_DATA
+constexpr long kNoMoreItems = 259; // ERROR_NO_MORE_ITEMS
 
 // Answers as RegEnumKeyExA: a name that does not fit with its zero gives
-// MoreData after scribbling over the whole buffer; a missing index gives
-// NoMoreItems. Records the length offered to each step.
+// kMoreData after scribbling over the whole buffer; a missing index gives
+// kNoMoreItems. Records the length offered to each step.
 struct KeyDouble {
     std::vector<String> names;
     std::vector<std::uint32_t> offered;
@@ -24,16 +24,16 @@ struct KeyDouble {
     SubkeyEnumStep Step() {
         return [this](std::uint32_t index, char* buffer, std::uint32_t& length) {
             offered.push_back(length);
-            if (index >= names.size()) return NoMoreItems;
+            if (index >= names.size()) return kNoMoreItems;
             const String& name = names[index];
             if (name.size() + 1 > length) {
                 std::fill(buffer, buffer + length, 'G');
-                return MoreData;
+                return kMoreData;
             }
             std::copy(name.begin(), name.end(), buffer);
             buffer[name.size()] = '\0';
             length = static_cast<std::uint32_t>(name.size());
-            return Success;
+            return kSuccess;
         };
     }
 };
@@ -87,7 +87,7 @@ TEST(SubkeyNames, AShortNameAfterALongOneCarriesNoStaleBytes) {
 TEST(SubkeyNames, SuccessWithoutATerminatorStaysInsideTheBuffer) {
     const auto unterminated = [](std::uint32_t, char* buffer, std::uint32_t& length) {
         std::fill(buffer, buffer + length, 'Z');
-        return Success; // and `length` left at the buffer size
+        return kSuccess; // and `length` left at the buffer size
     };
     TStringList list;
     CollectSubkeyNames(list, 2, 3, false, unterminated);

@@ -3,6 +3,7 @@
 // on copies of this program under other names, run as child processes.
 #include "host/application.h"
 #include "host/dialogs.h"
+#include "host/handles_win32.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -84,7 +85,7 @@ void CALLBACK EndSessionThenClose(HWND, UINT, UINT_PTR id, DWORD) {
 TEST(ApplicationWindow, EndSessionArrivesWhileADialogWaits) {
     g_endSessions = 0;
     SetTimer(nullptr, 0, 50, EndSessionThenClose);
-    EXPECT_EQ(AskUser("?", DialogKind::Warning, ButtonsOkCancel, 0), mrCancel);
+    EXPECT_EQ(AskUser("?", DialogKind::Warning, kButtonsOkCancel, 0), mrCancel);
     EXPECT_EQ(g_endSessions, 1);
 }
 
@@ -133,12 +134,11 @@ String TitleOfCopy(const String& folderName, const String& name) {
     String title = "(not run)";
     if (CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                        nullptr, &startup, &process)) {
+        ScopedProcess owned(process);
         EXPECT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
         DWORD code = 99;
         GetExitCodeProcess(process.hProcess, &code);
         EXPECT_EQ(code, 0u);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
         title = ReadFile(output);
     } else {
         ADD_FAILURE() << "cannot start " << program << ": " << GetLastError();

@@ -4,6 +4,7 @@
 #include "host/application.h"
 #include "host/dialog_layout.h"
 #include "host/dialogs.h"
+#include "host/handles_win32.h"
 #include "tests/wine/dialog_driver.h"
 
 #include <gtest/gtest.h>
@@ -63,11 +64,11 @@ TEST(Controls, MessageDialogsShowKindCaptionIconTextAndButtonsInOrder) {
         WORD icon;
         std::vector<String> captions;
     } cases[] = {
-        {DialogKind::Warning, ButtonsOkCancel, "警告", 32515, {kOk, kCancel}},
-        {DialogKind::Warning, ButtonsYesNo, "警告", 32515, {kYes, kNo}},
-        {DialogKind::Warning, ButtonsOk, "警告", 32515, {kOk}},
-        {DialogKind::Error, ButtonsOk, "ｴﾗｰ", 32513, {kOk}},
-        {DialogKind::Information, ButtonsOk, "情報", 32516, {kOk}},
+        {DialogKind::Warning, kButtonsOkCancel, "警告", 32515, {kOk, kCancel}},
+        {DialogKind::Warning, kButtonsYesNo, "警告", 32515, {kYes, kNo}},
+        {DialogKind::Warning, kButtonsOk, "警告", 32515, {kOk}},
+        {DialogKind::Error, kButtonsOk, "ｴﾗｰ", 32513, {kOk}},
+        {DialogKind::Information, kButtonsOk, "情報", 32516, {kOk}},
         {DialogKind::Confirmation,
          ButtonSet(dbAbort) | ButtonSet(dbRetry) | ButtonSet(dbIgnore),
          "確認",
@@ -111,7 +112,7 @@ TEST(Controls, FormsHaveAFixedDialogFrame) {
     Seen message, input;
     {
         Driver driver({Look(message), CloseBox()});
-        AskUser(kMessage, DialogKind::Warning, ButtonsOk, 0);
+        AskUser(kMessage, DialogKind::Warning, kButtonsOk, 0);
     }
     {
         Driver driver({Look(input), CloseBox()});
@@ -157,8 +158,9 @@ Step CheckMessageLayout(const String& text, bool icon, int* labelWidth = nullptr
     return [=](HWND d) {
         HFONT font = reinterpret_cast<HFONT>(SendMessageA(d, WM_GETFONT, 0, 0));
         ASSERT_NE(font, nullptr);
-        HDC dc = GetDC(d);
-        HGDIOBJ old = SelectObject(dc, font);
+        ScopedWindowDc windowDc(d);
+        const HDC dc = windowDc.Get();
+        ScopedSelect selected(dc, font);
         const Metrics m = MetricsOf(dc);
         const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
         const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
@@ -171,8 +173,6 @@ Step CheckMessageLayout(const String& text, bool icon, int* labelWidth = nullptr
             DrawTextA(dc, TextOf(b).c_str(), -1, &c, DT_CALCRECT | DT_SINGLELINE);
             buttonWidth = std::max<int>(buttonWidth, c.right + 8);
         }
-        SelectObject(dc, old);
-        ReleaseDC(d, dc);
 
         const int blockWidth = t.right + (icon ? 32 + m.H(10) : 0);
         const int blockHeight = icon ? std::max<int>(t.bottom, 32) : t.bottom;
@@ -226,9 +226,10 @@ TEST(Layout, PortableMulDivGivesTheAnswersOfWin32) {
             for (int c : values) {
                 if (Win32NegatesIntMin(a, c)) continue;
                 ++compared;
-                if (vorn::MulDiv(a, b, c) != ::MulDiv(a, b, c) && ++mismatches <= 10)
+                if (vorn::MulDivRounded(a, b, c) != ::MulDiv(a, b, c) && ++mismatches <= 10)
                     ADD_FAILURE() << "MulDiv(" << a << ", " << b << ", " << c << ") gives "
-                                  << vorn::MulDiv(a, b, c) << ", Win32 " << ::MulDiv(a, b, c);
+                                  << vorn::MulDivRounded(a, b, c) << ", Win32 "
+                                  << ::MulDiv(a, b, c);
             }
     EXPECT_EQ(mismatches, 0);
     EXPECT_GT(compared, 10000);
@@ -241,14 +242,14 @@ TEST(Layout, MessageDialogsFollowTheRulesForTheirFont) {
         DialogKind kind;
         DialogButtons buttons;
     } cases[] = {
-        {"warning OK/Cancel", kMessage, DialogKind::Warning, ButtonsOkCancel},
+        {"warning OK/Cancel", kMessage, DialogKind::Warning, kButtonsOkCancel},
         {"warning Yes/No", "バックアップファイルを更新しないでおきますか？", DialogKind::Warning,
-         ButtonsYesNo},
+         kButtonsYesNo},
         {"warning OK", "win.iniが見つかりません。手動で書き換えてください", DialogKind::Warning,
-         ButtonsOk},
-        {"information", "Korvelフォントで置き換えます", DialogKind::Custom, ButtonsOk},
-        {"short text under the icon", "A", DialogKind::Warning, ButtonsOk},
-        {"text with lines and tabs", "one\ttwo\r\nthree\nfour", DialogKind::Error, ButtonsOk},
+         kButtonsOk},
+        {"information", "Korvelフォントで置き換えます", DialogKind::Custom, kButtonsOk},
+        {"short text under the icon", "A", DialogKind::Warning, kButtonsOk},
+        {"text with lines and tabs", "one\ttwo\r\nthree\nfour", DialogKind::Error, kButtonsOk},
         {"button row wider than the text", "A", DialogKind::Custom,
          ButtonSet(dbAll) | ButtonSet(dbNoToAll) | ButtonSet(dbYesToAll)},
     };
@@ -268,7 +269,7 @@ TEST(Layout, LongTextWrapsAtHalfTheScreenAndAnUnbreakableWordWidens) {
     int wrapped = 0, widened = 0;
     {
         Driver driver({CheckMessageLayout(words, true, &wrapped), CloseBox()});
-        AskUser(words, DialogKind::Warning, ButtonsOk, 0);
+        AskUser(words, DialogKind::Warning, kButtonsOk, 0);
         driver.ExpectCompleted();
     }
     EXPECT_LE(wrapped, half);
@@ -276,7 +277,7 @@ TEST(Layout, LongTextWrapsAtHalfTheScreenAndAnUnbreakableWordWidens) {
     const String word(400, 'W');
     {
         Driver driver({CheckMessageLayout(word, true, &widened), CloseBox()});
-        AskUser(word, DialogKind::Warning, ButtonsOk, 0);
+        AskUser(word, DialogKind::Warning, kButtonsOk, 0);
         driver.ExpectCompleted();
     }
     EXPECT_GT(widened, half);
@@ -287,17 +288,17 @@ TEST(Layout, AskUserMovesOnlyTheEdgesItIsGiven) {
     const auto read = [](RECT& r) { return [&r](HWND d) { GetWindowRect(d, &r); }; };
     {
         Driver driver({read(centred), CloseBox()});
-        AskUser(kMessage, DialogKind::Warning, ButtonsOk, 0);
+        AskUser(kMessage, DialogKind::Warning, kButtonsOk, 0);
     }
     {
         Driver driver({read(placed), CloseBox()});
-        AskUser(kMessage, DialogKind::Warning, ButtonsOk, 0, 10, -1);
+        AskUser(kMessage, DialogKind::Warning, kButtonsOk, 0, 10, -1);
     }
     EXPECT_EQ(placed.left, 10);
     EXPECT_EQ(placed.top, centred.top);
     {
         Driver driver({read(placed), CloseBox()});
-        AskUser(kMessage, DialogKind::Warning, ButtonsOk, 0, -1, 0);
+        AskUser(kMessage, DialogKind::Warning, kButtonsOk, 0, -1, 0);
     }
     EXPECT_EQ(placed.left, centred.left);
     EXPECT_EQ(placed.top, 0);
@@ -308,15 +309,14 @@ TEST(Layout, InputBoxFollowsTheRulesForTheDefaultFont) {
     Driver driver({[&](HWND d) {
                        HFONT font = reinterpret_cast<HFONT>(SendMessageA(d, WM_GETFONT, 0, 0));
                        ASSERT_EQ(font, static_cast<HFONT>(DefaultFont()));
-                       HDC dc = GetDC(d);
-                       HGDIOBJ old = SelectObject(dc, font);
+                       ScopedWindowDc windowDc(d);
+                       const HDC dc = windowDc.Get();
+                       ScopedSelect selected(dc, font);
                        const Metrics m = MetricsOf(dc);
                        RECT p{};
                        DrawTextA(dc, prompt.c_str(), -1, &p, DT_CALCRECT | DT_SINGLELINE);
                        TEXTMETRICA tm;
                        GetTextMetricsA(dc, &tm);
-                       SelectObject(dc, old);
-                       ReleaseDC(d, dc);
 
                        RECT client, outer;
                        GetClientRect(d, &client);
@@ -352,7 +352,7 @@ TEST(Fonts, MessageDialogTakesTheMessageBoxFont) {
                                   sizeof seen, &seen);
                    },
                    CloseBox()});
-    AskUser(kMessage, DialogKind::Warning, ButtonsOk, 0);
+    AskUser(kMessage, DialogKind::Warning, kButtonsOk, 0);
     driver.ExpectCompleted();
     EXPECT_STREQ(seen.lfFaceName, metrics.lfMessageFont.lfFaceName);
     EXPECT_EQ(seen.lfHeight, metrics.lfMessageFont.lfHeight);
@@ -364,9 +364,7 @@ TEST(Fonts, DefaultFontFollowsTheSystemFontsCharacterSet) {
     GetObjectA(GetStockObject(SYSTEM_FONT), sizeof system, &system);
     ASSERT_NE(DefaultFont(), nullptr);
     GetObjectA(static_cast<HFONT>(DefaultFont()), sizeof font, &font);
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    const int dpi = GetDeviceCaps(ScopedWindowDc(nullptr).Get(), LOGPIXELSY);
     const bool dbcs = GetSystemMetrics(SM_DBCSENABLED) != 0;
     if (dbcs && system.lfCharSet == SHIFTJIS_CHARSET) {
         EXPECT_STREQ(font.lfFaceName, "ＭＳ Ｐゴシック");

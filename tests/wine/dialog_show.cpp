@@ -24,11 +24,11 @@ int main(int argc, char** argv) {
     const vorn::String message =
         hasText ? argv[2] : "ICQが起動している場合はただちに終了して下さい";
     if (!std::strcmp(form, "warning-okcancel")) {
-        code = vorn::AskUser(message, vorn::DialogKind::Warning, vorn::ButtonsOkCancel, 0);
+        code = vorn::AskUser(message, vorn::DialogKind::Warning, vorn::kButtonsOkCancel, 0);
     } else if (!std::strcmp(form, "warning-yesno")) {
-        code = vorn::AskUser(message, vorn::DialogKind::Warning, vorn::ButtonsYesNo, 0);
+        code = vorn::AskUser(message, vorn::DialogKind::Warning, vorn::kButtonsYesNo, 0);
     } else if (!std::strcmp(form, "warning-ok")) {
-        code = vorn::AskUser(message, vorn::DialogKind::Warning, vorn::ButtonsOk, 0);
+        code = vorn::AskUser(message, vorn::DialogKind::Warning, vorn::kButtonsOk, 0);
     } else if (!std::strcmp(form, "information")) {
         vorn::Inform(message);
         code = 0;

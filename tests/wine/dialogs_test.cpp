@@ -35,7 +35,7 @@ void ExpectClosings(DialogButtons buttons, const std::vector<Closing>& closings)
 }
 
 TEST(Closing, WarningOkCancel) {
-    ExpectClosings(ButtonsOkCancel,
+    ExpectClosings(kButtonsOkCancel,
                    {
                        {"first button", {Click(kOk)}, mrOk},
                        {"second button", {Click(kCancel)}, mrCancel},
@@ -50,40 +50,40 @@ TEST(Closing, WarningOkCancel) {
 }
 
 TEST(Closing, WarningYesNo) {
-    ExpectClosings(ButtonsYesNo, {
-                                     {"first button", {Click(kYes)}, mrYes},
-                                     {"second button", {Click(kNo)}, mrNo},
-                                     {"Enter, focus untouched", {Key(VK_RETURN)}, mrYes},
-                                     {"Escape", {Key(VK_ESCAPE)}, mrNo},
-                                     {"access key y", {Type("y")}, mrYes},
-                                     {"access key n", {Type("n")}, mrNo},
-                                     {"access key N with Shift", {Held(VK_SHIFT, 'N')}, mrNo},
-                                     {"Alt+Y", {AltKey('Y')}, mrYes},
-                                     {"Alt+N", {AltKey('N')}, mrNo},
-                                     {"other letters do nothing", {Type("q"), Click(kNo)}, mrNo},
-                                     {"close box", {CloseBox()}, mrCancel},
-                                     {"Alt+F4", {AltKey(VK_F4)}, mrCancel},
-                                     {"quit request", {Quit()}, mrCancel},
-                                 });
+    ExpectClosings(kButtonsYesNo, {
+                                      {"first button", {Click(kYes)}, mrYes},
+                                      {"second button", {Click(kNo)}, mrNo},
+                                      {"Enter, focus untouched", {Key(VK_RETURN)}, mrYes},
+                                      {"Escape", {Key(VK_ESCAPE)}, mrNo},
+                                      {"access key y", {Type("y")}, mrYes},
+                                      {"access key n", {Type("n")}, mrNo},
+                                      {"access key N with Shift", {Held(VK_SHIFT, 'N')}, mrNo},
+                                      {"Alt+Y", {AltKey('Y')}, mrYes},
+                                      {"Alt+N", {AltKey('N')}, mrNo},
+                                      {"other letters do nothing", {Type("q"), Click(kNo)}, mrNo},
+                                      {"close box", {CloseBox()}, mrCancel},
+                                      {"Alt+F4", {AltKey(VK_F4)}, mrCancel},
+                                      {"quit request", {Quit()}, mrCancel},
+                                  });
 }
 
 TEST(Closing, DoubleByteCharacterOnAButtonPressesNothing) {
     // ハ is 83 6E and ズ 83 59: their trail bytes read as 'n' and 'Y'.
-    EXPECT_EQ(Ask(ButtonsYesNo, {Chars("ハ"), Chars("ズ"), Type("y")}), mrYes);
-    EXPECT_EQ(Ask(ButtonsYesNo, {Chars("ズ"), Chars("ハ"), Type("n")}), mrNo);
-    EXPECT_EQ(Ask(ButtonsYesNo, {Key(VK_TAB), Chars("ズハ"), Type("y")}), mrYes) << "on No too";
+    EXPECT_EQ(Ask(kButtonsYesNo, {Chars("ハ"), Chars("ズ"), Type("y")}), mrYes);
+    EXPECT_EQ(Ask(kButtonsYesNo, {Chars("ズ"), Chars("ハ"), Type("n")}), mrNo);
+    EXPECT_EQ(Ask(kButtonsYesNo, {Key(VK_TAB), Chars("ズハ"), Type("y")}), mrYes) << "on No too";
 }
 
 TEST(Closing, WarningOkAloneAnswersOkAlsoToEscape) {
-    ExpectClosings(ButtonsOk, {
-                                  {"the button", {Click(kOk)}, mrOk},
-                                  {"Enter, focus untouched", {Key(VK_RETURN)}, mrOk},
-                                  {"Escape", {Key(VK_ESCAPE)}, mrOk},
-                                  {"no access key", {Type("o"), Key(VK_RETURN)}, mrOk},
-                                  {"close box", {CloseBox()}, mrCancel},
-                                  {"Alt+F4", {AltKey(VK_F4)}, mrCancel},
-                                  {"quit request", {Quit()}, mrCancel},
-                              });
+    ExpectClosings(kButtonsOk, {
+                                   {"the button", {Click(kOk)}, mrOk},
+                                   {"Enter, focus untouched", {Key(VK_RETURN)}, mrOk},
+                                   {"Escape", {Key(VK_ESCAPE)}, mrOk},
+                                   {"no access key", {Type("o"), Key(VK_RETURN)}, mrOk},
+                                   {"close box", {CloseBox()}, mrCancel},
+                                   {"Alt+F4", {AltKey(VK_F4)}, mrCancel},
+                                   {"quit request", {Quit()}, mrCancel},
+                               });
 }
 
 TEST(Closing, InformationClosesEveryWay) {
@@ -102,7 +102,7 @@ TEST(Closing, InformationClosesEveryWay) {
 
 TEST(Closing, FocusMovedByKeysDecidesWhatEnterPresses) {
     ExpectClosings(
-        ButtonsOkCancel,
+        kButtonsOkCancel,
         {
             {"Tab", {Key(VK_TAB), Key(VK_RETURN)}, mrCancel},
             {"Tab twice wraps around", {Key(VK_TAB), Key(VK_TAB), Key(VK_RETURN)}, mrOk},
@@ -113,13 +113,13 @@ TEST(Closing, FocusMovedByKeysDecidesWhatEnterPresses) {
             {"Up arrow twice", {Key(VK_UP), Key(VK_UP), Key(VK_RETURN)}, mrOk},
             {"Space on the moved focus", {Key(VK_TAB), Key(VK_SPACE)}, mrCancel},
         });
-    ExpectClosings(ButtonsYesNo, {{"Right arrow", {Key(VK_RIGHT), Key(VK_RETURN)}, mrNo},
-                                  {"Escape after moving", {Key(VK_RIGHT), Key(VK_ESCAPE)}, mrNo},
-                                  {"Tab to No, Escape", {Key(VK_TAB), Key(VK_ESCAPE)}, mrNo}});
+    ExpectClosings(kButtonsYesNo, {{"Right arrow", {Key(VK_RIGHT), Key(VK_RETURN)}, mrNo},
+                                   {"Escape after moving", {Key(VK_RIGHT), Key(VK_ESCAPE)}, mrNo},
+                                   {"Tab to No, Escape", {Key(VK_TAB), Key(VK_ESCAPE)}, mrNo}});
 }
 
 TEST(Closing, EnterAndEscapeWithAModifierDoNothing) {
-    ExpectClosings(ButtonsOkCancel,
+    ExpectClosings(kButtonsOkCancel,
                    {
                        {"Shift+Enter", {Held(VK_SHIFT, VK_RETURN), Click(kCancel)}, mrCancel},
                        {"Ctrl+Enter", {Held(VK_CONTROL, VK_RETURN), Click(kCancel)}, mrCancel},
@@ -134,14 +134,14 @@ TEST(Closing, DefaultFrameFollowsTheFocusedButton) {
         framed.push_back(HasDefaultFrame(ButtonCaptioned(d, kCancel)));
     };
     EXPECT_EQ(
-        Ask(ButtonsOkCancel, {record, Key(VK_TAB), record, Key(VK_TAB), record, Click(kCancel)}),
+        Ask(kButtonsOkCancel, {record, Key(VK_TAB), record, Key(VK_TAB), record, Click(kCancel)}),
         mrCancel);
     EXPECT_EQ(framed, (std::vector<bool>{true, false, false, true, true, false}));
 }
 
 TEST(Closing, HelpButtonKeepsTheDialogOpen) {
     Driver driver({Click("ﾍﾙﾌﾟ(&H)"), AltKey('H'), Click(kOk)});
-    EXPECT_EQ(AskUser("?", DialogKind::Confirmation, ButtonsOk | ButtonSet(dbHelp), 0), mrOk);
+    EXPECT_EQ(AskUser("?", DialogKind::Confirmation, kButtonsOk | ButtonSet(dbHelp), 0), mrOk);
     driver.ExpectCompleted();
 }
 
@@ -272,7 +272,7 @@ TEST(Modality, OtherWindowsAreDisabledWhileOpenAndActiveAgainAfter) {
                        dialogActive = GetActiveWindow() == d;
                    },
                    Key(VK_RETURN)});
-    EXPECT_EQ(AskUser(kMessage, DialogKind::Warning, ButtonsOkCancel, 0), mrOk);
+    EXPECT_EQ(AskUser(kMessage, DialogKind::Warning, kButtonsOkCancel, 0), mrOk);
     driver.ExpectCompleted();
     EXPECT_FALSE(activeEnabled);
     EXPECT_FALSE(appEnabled) << "the hidden application window is a top-level window too";
@@ -289,19 +289,19 @@ TEST(Modality, OtherWindowsAreDisabledWhileOpenAndActiveAgainAfter) {
 }
 
 TEST(Modality, QuitMessageIsUsedUp) {
-    EXPECT_EQ(Ask(ButtonsYesNo, {Quit()}), mrCancel);
+    EXPECT_EQ(Ask(kButtonsYesNo, {Quit()}), mrCancel);
     MSG m;
     EXPECT_FALSE(PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
 }
 
 TEST(Modality, NoDialogOutlivesItsCall) {
-    EXPECT_EQ(Ask(ButtonsOkCancel, {Key(VK_ESCAPE)}), mrCancel);
+    EXPECT_EQ(Ask(kButtonsOkCancel, {Key(VK_ESCAPE)}), mrCancel);
     EXPECT_EQ(Prompt({Key(VK_ESCAPE)}), kDefault);
     EXPECT_EQ(DialogWindowsLeft(), 0);
 }
 
 TEST(Modality, BuildMessageFormGivesAHiddenFormUntilShown) {
-    DialogFormPtr form = BuildMessageForm(kMessage, DialogKind::Warning, ButtonsOkCancel);
+    DialogFormPtr form = BuildMessageForm(kMessage, DialogKind::Warning, kButtonsOkCancel);
     HWND hwnd = static_cast<HWND>(FormWindow(*form));
     ASSERT_TRUE(IsWindow(hwnd));
     EXPECT_FALSE(IsWindowVisible(hwnd));
@@ -355,13 +355,13 @@ template <class Call> void ExpectWin32Error(const char* className, Call call) {
 }
 
 TEST(Failures, WindowThatCannotBeCreatedRaisesEWin32Error) {
-    ExpectWin32Error("BUTTON", [] { AskUser(kMessage, DialogKind::Warning, ButtonsOk, 0); });
+    ExpectWin32Error("BUTTON", [] { AskUser(kMessage, DialogKind::Warning, kButtonsOk, 0); });
     ExpectWin32Error("STATIC", [] { Inform(kMessage); });
-    ExpectWin32Error("TMessageForm", [] { AskUser(kMessage, DialogKind::Warning, ButtonsOk, 0); });
+    ExpectWin32Error("TMessageForm", [] { AskUser(kMessage, DialogKind::Warning, kButtonsOk, 0); });
     ExpectWin32Error("EDIT", [] { PromptForText("c", "p", "d"); });
     ExpectWin32Error("TForm", [] { PromptForText("c", "p", "d"); });
     // And the dialogs work again afterwards.
-    EXPECT_EQ(Ask(ButtonsOk, {Key(VK_RETURN)}), mrOk);
+    EXPECT_EQ(Ask(kButtonsOk, {Key(VK_RETURN)}), mrOk);
 }
 
 String RaisedText() {

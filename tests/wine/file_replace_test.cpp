@@ -15,13 +15,12 @@ using testkit::ScratchFolder;
 std::vector<String> NamesIn(const String& folder) {
     std::vector<String> names;
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
+    ScopedFind search(FindFirstFileA((folder + "\\*").c_str(), &found));
+    if (!search) return names;
     do {
         const String name = found.cFileName;
         if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    } while (FindNextFileA(search.Get(), &found));
     return names;
 }
 

@@ -5,7 +5,7 @@
 // Usage: fonts_test FONTDIR [gtest options]; FONTDIR holds both .fon files and
 // may be a Unix path (taken as drive Z:). The substitute check runs in a child
 // process: Wine reads the substitutes once, when a process starts.
-#include <windows.h>
+#include "host/handles_win32.h"
 
 #include <gtest/gtest.h>
 
@@ -19,9 +19,14 @@
 
 namespace {
 
+using vorn::ScopedFont;
+using vorn::ScopedKey;
+using vorn::ScopedMemoryDc;
+using vorn::ScopedSelect;
+
 std::string FontDir;
-const char* const ChildSwitch = "--substitute-child";
-const char* const SubstitutesKey =
+const char* const kChildSwitch = "--substitute-child";
+const char* const kSubstitutesKey =
     "Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes";
 
 std::string WindowsPath(std::string path) {
@@ -53,14 +58,9 @@ class PrivateFonts {
     std::map<std::string, int> added_;
 };
 
-class ScreenDc {
-  public:
-    ScreenDc() : dc_(CreateCompatibleDC(nullptr)) {}
-    ~ScreenDc() { DeleteDC(dc_); }
-    HDC get() const { return dc_; }
-
-  private:
-    HDC dc_;
+// A DC compatible with the screen.
+struct ScreenDc : ScopedMemoryDc {
+    ScreenDc() : ScopedMemoryDc(CreateCompatibleDC(nullptr)) {}
 };
 
 // A font selected into a DC for the lifetime of the object.
@@ -70,11 +70,7 @@ class SelectedFont {
         : dc_(dc), font_(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                                      SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                      DEFAULT_QUALITY, DEFAULT_PITCH, face)),
-          old_(SelectObject(dc, font_)) {}
-    ~SelectedFont() {
-        SelectObject(dc_, old_);
-        DeleteObject(font_);
-    }
+          selected_(dc, font_.Get()) {}
     std::string face() const {
         char name[LF_FACESIZE] = {};
         GetTextFaceA(dc_, sizeof name, name);
@@ -93,8 +89,8 @@ class SelectedFont {
 
   private:
     HDC dc_;
-    HFONT font_;
-    HGDIOBJ old_;
+    ScopedFont font_;
+    ScopedSelect selected_;
 };
 
 // What sets one face apart from another: metrics, every cell width, and the
@@ -116,8 +112,8 @@ std::string Fingerprint(HDC dc, const char* face) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    const vorn::ScopedBitmap bitmap(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const ScopedSelect selected(dc, bitmap.Get());
     RECT all{0, 0, 64, 24};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     SetTextColor(dc, RGB(0, 0, 0));
@@ -128,8 +124,6 @@ std::string Fingerprint(HDC dc, const char* face) {
     const auto* pixel = static_cast<const DWORD*>(bits);
     for (int i = 0; i < 64 * 24; ++i)
         out << ((pixel[i] & 0xFFFFFF) == 0xFFFFFF ? '.' : '#');
-    SelectObject(dc, oldBitmap);
-    DeleteObject(bitmap);
     return out.str();
 }
 
@@ -152,7 +146,7 @@ std::vector<EnumeratedFace> EnumerateFace(const char* face) {
     wanted.lfCharSet = DEFAULT_CHARSET;
     lstrcpynA(wanted.lfFaceName, face, LF_FACESIZE);
     std::vector<EnumeratedFace> found;
-    EnumFontFamiliesExA(dc.get(), &wanted, CollectFace, reinterpret_cast<LPARAM>(&found), 0);
+    EnumFontFamiliesExA(dc.Get(), &wanted, CollectFace, reinterpret_cast<LPARAM>(&found), 0);
     return found;
 }
 
@@ -188,7 +182,7 @@ TEST(BitmapFontFiles, OfferTenAndTwelvePixelSizes) {
     for (const char* face : {"Korvel", "KorvelFix"}) {
         for (int em : {10, 12}) {
             SCOPED_TRACE(std::string(face) + " at " + std::to_string(em) + " px");
-            const SelectedFont font(dc.get(), face, -em);
+            const SelectedFont font(dc.Get(), face, -em);
             const TEXTMETRICA tm = font.metrics();
             EXPECT_EQ(font.face(), face);
             EXPECT_EQ(tm.tmHeight - tm.tmInternalLeading, em);
@@ -199,9 +193,9 @@ TEST(BitmapFontFiles, OfferTenAndTwelvePixelSizes) {
 TEST(BitmapFontFiles, ProportionalFaceVariesWidthsFixedFaceDoesNot) {
     const PrivateFonts fonts;
     const ScreenDc dc;
-    const SelectedFont korvel(dc.get(), "Korvel", -12);
+    const SelectedFont korvel(dc.Get(), "Korvel", -12);
     EXPECT_LT(korvel.width('i'), korvel.width('W'));
-    const SelectedFont fixed(dc.get(), "KorvelFix", -12);
+    const SelectedFont fixed(dc.Get(), "KorvelFix", -12);
     EXPECT_EQ(fixed.width('i'), fixed.width('W'));
     EXPECT_EQ(fixed.width('i'), fixed.width(0xB1)) << "half-width katakana A";
     EXPECT_EQ(fixed.width('i'), fixed.metrics().tmAveCharWidth);
@@ -211,18 +205,18 @@ TEST(BitmapFontFiles, ProportionalFaceVariesWidthsFixedFaceDoesNot) {
 class RegistrySubstitutes {
   public:
     explicit RegistrySubstitutes(const std::map<std::string, std::string>& entries) {
-        status_ = RegCreateKeyExA(HKEY_LOCAL_MACHINE, SubstitutesKey, 0, nullptr, 0,
-                                  KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_, nullptr);
+        status_ = RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSubstitutesKey, 0, nullptr, 0,
+                                  KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key_.Put(), nullptr);
         if (status_ != ERROR_SUCCESS) return;
         for (const auto& [name, value] : entries) {
             char old[256];
             DWORD size = sizeof old, type = 0;
-            if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(old),
-                                 &size) == ERROR_SUCCESS)
+            if (RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type,
+                                 reinterpret_cast<BYTE*>(old), &size) == ERROR_SUCCESS)
                 saved_[name] = std::string(old, size ? size - 1 : 0);
             else
                 saved_[name].reset();
-            status_ = RegSetValueExA(key_, name.c_str(), 0, REG_SZ,
+            status_ = RegSetValueExA(key_.Get(), name.c_str(), 0, REG_SZ,
                                      reinterpret_cast<const BYTE*>(value.c_str()),
                                      static_cast<DWORD>(value.size() + 1));
             if (status_ != ERROR_SUCCESS) return;
@@ -232,18 +226,17 @@ class RegistrySubstitutes {
         if (!key_) return;
         for (const auto& [name, old] : saved_) {
             if (old)
-                RegSetValueExA(key_, name.c_str(), 0, REG_SZ,
+                RegSetValueExA(key_.Get(), name.c_str(), 0, REG_SZ,
                                reinterpret_cast<const BYTE*>(old->c_str()),
                                static_cast<DWORD>(old->size() + 1));
             else
-                RegDeleteValueA(key_, name.c_str());
+                RegDeleteValueA(key_.Get(), name.c_str());
         }
-        RegCloseKey(key_);
     }
     LONG status() const { return status_; }
 
   private:
-    HKEY key_ = nullptr;
+    ScopedKey key_;
     LONG status_ = ERROR_SUCCESS;
     std::map<std::string, std::optional<std::string>> saved_;
 };
@@ -260,7 +253,7 @@ std::map<std::string, std::string> RunChild() {
     GetTempPathA(MAX_PATH, tempDir);
     GetTempFileNameA(tempDir, "kfn", 0, resultFile);
     std::ostringstream command;
-    command << '"' << ThisProgram() << "\" " << ChildSwitch << " \"" << FontDir << "\" \""
+    command << '"' << ThisProgram() << "\" " << kChildSwitch << " \"" << FontDir << "\" \""
             << resultFile << '"';
     std::string commandLine = command.str();
     STARTUPINFOA startup{};
@@ -269,9 +262,8 @@ std::map<std::string, std::string> RunChild() {
     std::map<std::string, std::string> lines;
     if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                        &startup, &process)) {
+        const vorn::ScopedProcess owned(process);
         WaitForSingleObject(process.hProcess, 60000);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
         std::ifstream in(resultFile);
         for (std::string line; std::getline(in, line);) {
             const auto bar = line.find('|');
@@ -288,8 +280,8 @@ int SubstituteChild(const char* fontDir, const char* resultFile) {
     const ScreenDc dc;
     std::ofstream out(resultFile);
     for (const char* face : {"MS Sans Serij", "Ariaj", "Korvel", "KorvelFix"}) {
-        const SelectedFont font(dc.get(), face);
-        out << face << "|" << Fingerprint(dc.get(), face) << "\n";
+        const SelectedFont font(dc.Get(), face);
+        out << face << "|" << Fingerprint(dc.Get(), face) << "\n";
         out << "face of " << face << "|" << font.face() << "\n";
     }
     return out.flush() ? 0 : 1;
@@ -302,7 +294,7 @@ int SubstituteChild(const char* fontDir, const char* resultFile) {
 TEST(FontSubstitutes, RewrittenFaceNamesDrawWithKorvelFaces) {
     const RegistrySubstitutes substitutes(
         {{"MS Sans Serij,128", "Korvel,128"}, {"Ariaj,128", "KorvelFix,128"}});
-    ASSERT_EQ(substitutes.status(), ERROR_SUCCESS) << "cannot write HKLM\\" << SubstitutesKey;
+    ASSERT_EQ(substitutes.status(), ERROR_SUCCESS) << "cannot write HKLM\\" << kSubstitutesKey;
     const auto child = RunChild();
     ASSERT_EQ(child.size(), 8u) << "the child process reported no result";
 
@@ -325,7 +317,7 @@ TEST(FontSubstitutes, WithoutEntriesTheRewrittenNamesGetAnotherFace) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 4 && std::string(argv[1]) == ChildSwitch) return SubstituteChild(argv[2], argv[3]);
+    if (argc == 4 && std::string(argv[1]) == kChildSwitch) return SubstituteChild(argv[2], argv[3]);
     testing::InitGoogleTest(&argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: fonts_test FONTDIR [gtest options]\n");

@@ -118,13 +118,14 @@ void SetEveryonesAccess(const ScratchKey& scratch, const String& relative, bool 
     access.Trustee.ptstrName = static_cast<LPSTR>(everyone);
     PACL acl = nullptr;
     ASSERT_EQ(SetEntriesInAclA(1, &access, nullptr, &acl), ERROR_SUCCESS);
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, scratch.Below(relative).c_str(), 0, WRITE_DAC, &key),
-              ERROR_SUCCESS);
+    ScopedKey key;
+    ASSERT_EQ(
+        RegOpenKeyExA(HKEY_CURRENT_USER, scratch.Below(relative).c_str(), 0, WRITE_DAC, key.Put()),
+        ERROR_SUCCESS);
     const DWORD result = SetSecurityInfo(
-        key, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+        key.Get(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
         nullptr, nullptr, acl, nullptr);
-    RegCloseKey(key);
+    key.Reset();
     LocalFree(acl);
     FreeSid(everyone);
     ASSERT_EQ(result, ERROR_SUCCESS);
@@ -138,10 +139,8 @@ TEST_F(RegistryOpen, KeyRefusingFullAccessOpensForReadingAndRefusesWrites) {
         const ScratchKey& scratch;
         ~Unlock() { SetEveryonesAccess(scratch, "Locked", true); }
     } unlock{scratch};
-    HKEY probe = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, scratch.Below("Locked").c_str(), 0, KEY_ALL_ACCESS,
-                      &probe) == ERROR_SUCCESS) {
-        RegCloseKey(probe);
+    if (ScopedKey probe; RegOpenKeyExA(HKEY_CURRENT_USER, scratch.Below("Locked").c_str(), 0,
+                                       KEY_ALL_ACCESS, probe.Put()) == ERROR_SUCCESS) {
         GTEST_SKIP() << "this registry does not enforce key security";
     }
     TRegistry registry;
@@ -248,12 +247,12 @@ TEST_F(RegistryRead, ValueTypeNamesTheTypeAndNeverRaises) {
     scratch.SetValue("", "Expand", REG_EXPAND_SZ, String("MS Sans Serij", 14));
     scratch.SetValue("", "Number", REG_DWORD, String("\0\0\0\0", 4));
     TRegistry registry;
-    EXPECT_EQ(registry.ValueType("Text"), NoValueType) << "no key open";
+    EXPECT_EQ(registry.ValueType("Text"), kNoValueType) << "no key open";
     ASSERT_TRUE(registry.OpenExisting(scratch.Path()));
-    EXPECT_EQ(registry.ValueType("Text"), TextValueType);
+    EXPECT_EQ(registry.ValueType("Text"), kTextValueType);
     EXPECT_EQ(registry.ValueType("Expand"), REG_EXPAND_SZ);
     EXPECT_EQ(registry.ValueType("Number"), REG_DWORD);
-    EXPECT_EQ(registry.ValueType("Missing"), NoValueType);
+    EXPECT_EQ(registry.ValueType("Missing"), kNoValueType);
 }
 
 using RegistryList = RegistryTest;

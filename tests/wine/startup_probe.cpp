@@ -210,7 +210,7 @@ void ExhaustMemory() {
 // The run's dialog stays open until the test ends the session.
 void WaitInDialog() {
     CleanUp cleanUp;
-    AskUser("ｾｯｼｮﾝの終了を待っています", DialogKind::Warning, ButtonsOkCancel, 0);
+    AskUser("ｾｯｼｮﾝの終了を待っています", DialogKind::Warning, kButtonsOkCancel, 0);
     Raise(Exception("the dialog returned"));
 }
 

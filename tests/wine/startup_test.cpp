@@ -103,13 +103,12 @@ class Probe {
         startup.cb = sizeof startup;
         started_ = CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0,
                                   nullptr, nullptr, &startup, &process_) != 0;
+        if (started_) owned_ = ScopedProcess(process_);
     }
     ~Probe() {
         if (!started_) return;
         if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
             TerminateProcess(process_.hProcess, 99);
-        CloseHandle(process_.hThread);
-        CloseHandle(process_.hProcess);
     }
     bool Started() const { return started_; }
 
@@ -146,6 +145,7 @@ class Probe {
   private:
     bool started_ = false;
     PROCESS_INFORMATION process_{};
+    ScopedProcess owned_;
 };
 
 void PressOk(HWND box) {

@@ -82,10 +82,8 @@ TEST_F(StreamLoad, KeepsNoFileOpenAfterwards) {
     testkit::WriteFileBytes(path, "abc");
     TMemoryStream stream;
     stream.LoadWholeFile(path);
-    HANDLE exclusive = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    EXPECT_NE(exclusive, INVALID_HANDLE_VALUE);
-    if (exclusive != INVALID_HANDLE_VALUE) CloseHandle(exclusive);
+    EXPECT_TRUE(ScopedHandle(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
 }
 
 // Loading `path` must raise EFOpenError naming it and leave `stream` alone.
@@ -126,12 +124,11 @@ TEST_F(StreamLoad, FileHeldByAnotherProcessIsRefused) {
 TEST_F(StreamLoad, FileOpenWithoutSharingInThisProcessIsRefused) {
     const String path = folder.File("Icq.exe");
     testkit::WriteFileBytes(path, "busy");
-    HANDLE mine = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(mine, INVALID_HANDLE_VALUE);
+    ScopedHandle mine(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(mine);
     TMemoryStream stream;
     ExpectOpenRefused(stream, path, __LINE__);
-    CloseHandle(mine);
 }
 
 using StreamStore = StreamTest;
@@ -352,7 +349,7 @@ TEST_F(StreamBlock, NoMemoryForTheLargestCapacityLeavesTheStreamAsItWas) {
     stream.WriteBytes("keep me", 7);
     stream.MoveTo(3, FromStart);
     void* block = stream.BlockAddr();
-    EXPECT_RAISE(EStreamError, stream.ChangeSize(MaxBlockCapacity),
+    EXPECT_RAISE(EStreamError, stream.ChangeSize(kMaxBlockCapacity),
                  "ﾒﾓﾘｽﾄﾘｰﾑの拡大中にﾒﾓﾘが足りなくなりました");
     EXPECT_EQ(stream.BlockAddr(), block);
     EXPECT_EQ(stream.DataLength(), 7);

@@ -15,19 +15,20 @@ String UniqueName(const char* prefix) {
 }
 
 LONG DeleteKeyTree(HKEY parent, const String& name) {
-    HKEY key = nullptr;
-    LONG result = RegOpenKeyExA(parent, name.c_str(), 0, KEY_ALL_ACCESS, &key);
-    if (result != ERROR_SUCCESS) return result;
-    // Always enumerate index 0: each deletion shifts the rest down.
-    for (;;) {
-        char sub[512];
-        DWORD length = sizeof sub;
-        if (RegEnumKeyExA(key, 0, sub, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        if (DeleteKeyTree(key, String(sub, length)) != ERROR_SUCCESS) break;
+    {
+        ScopedKey key;
+        LONG result = RegOpenKeyExA(parent, name.c_str(), 0, KEY_ALL_ACCESS, key.Put());
+        if (result != ERROR_SUCCESS) return result;
+        // Always enumerate index 0: each deletion shifts the rest down.
+        for (;;) {
+            char sub[512];
+            DWORD length = sizeof sub;
+            if (RegEnumKeyExA(key.Get(), 0, sub, &length, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS)
+                break;
+            if (DeleteKeyTree(key.Get(), String(sub, length)) != ERROR_SUCCESS) break;
+        }
     }
-    RegCloseKey(key);
     return RegDeleteKeyA(parent, name.c_str());
 }
 
@@ -46,32 +47,27 @@ String ScratchKey::Below(const String& relative) const {
 }
 
 void ScratchKey::CreateKey(const String& relative) const {
-    HKEY key = nullptr;
+    ScopedKey key;
     const LONG result = RegCreateKeyExA(HKEY_CURRENT_USER, Below(relative).c_str(), 0, nullptr, 0,
-                                        KEY_ALL_ACCESS, nullptr, &key, nullptr);
+                                        KEY_ALL_ACCESS, nullptr, key.Put(), nullptr);
     ASSERT_EQ(result, ERROR_SUCCESS) << "creating " << Below(relative);
-    RegCloseKey(key);
 }
 
 bool ScratchKey::KeyExists(const String& relative) const {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, Below(relative).c_str(), 0, KEY_READ, &key) !=
-        ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
+    ScopedKey key;
+    return RegOpenKeyExA(HKEY_CURRENT_USER, Below(relative).c_str(), 0, KEY_READ, key.Put()) ==
+           ERROR_SUCCESS;
 }
 
 void ScratchKey::SetValue(const String& relative, const String& name, DWORD type,
                           const String& bytes) const {
-    HKEY key = nullptr;
+    ScopedKey key;
     ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, Below(relative).c_str(), 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                              KEY_ALL_ACCESS, nullptr, key.Put(), nullptr),
               ERROR_SUCCESS);
-    const LONG result =
-        RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                       static_cast<DWORD>(bytes.size()));
-    RegCloseKey(key);
+    const LONG result = RegSetValueExA(key.Get(), name.c_str(), 0, type,
+                                       reinterpret_cast<const BYTE*>(bytes.data()),
+                                       static_cast<DWORD>(bytes.size()));
     ASSERT_EQ(result, ERROR_SUCCESS) << "setting " << name;
 }
 
@@ -81,20 +77,19 @@ void ScratchKey::SetText(const String& relative, const String& name, const Strin
 
 std::optional<ScratchKey::Value> ScratchKey::GetValue(const String& relative,
                                                       const String& name) const {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, Below(relative).c_str(), 0, KEY_READ, &key) !=
+    ScopedKey key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, Below(relative).c_str(), 0, KEY_READ, key.Put()) !=
         ERROR_SUCCESS)
         return std::nullopt;
     Value value{0, String()};
     DWORD size = 0;
-    LONG result = RegQueryValueExA(key, name.c_str(), nullptr, &value.type, nullptr, &size);
+    LONG result = RegQueryValueExA(key.Get(), name.c_str(), nullptr, &value.type, nullptr, &size);
     if (result == ERROR_SUCCESS) {
         value.bytes.resize(size);
-        result = RegQueryValueExA(key, name.c_str(), nullptr, &value.type,
+        result = RegQueryValueExA(key.Get(), name.c_str(), nullptr, &value.type,
                                   reinterpret_cast<BYTE*>(value.bytes.data()), &size);
         value.bytes.resize(size);
     }
-    RegCloseKey(key);
     if (result != ERROR_SUCCESS) return std::nullopt;
     return value;
 }
@@ -128,37 +123,36 @@ void RemoveTree(const String& path) {
         return;
     }
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
+    if (ScopedFind search(FindFirstFileA((path + "\\*").c_str(), &found)); search) {
         do {
             const String name = found.cFileName;
             if (name != "." && name != "..") RemoveTree(path + "\\" + name);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
+        } while (FindNextFileA(search.Get(), &found));
     }
     RemoveDirectoryA(path.c_str());
 }
 
 void WriteFileBytes(const String& path, const String& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << "creating " << path << ": " << GetLastError();
+    BOOL written = FALSE;
     DWORD done = 0;
-    const BOOL written =
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
-    CloseHandle(file);
+    {
+        ScopedHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(file) << "creating " << path << ": " << GetLastError();
+        written =
+            WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+    }
     ASSERT_TRUE(written && done == bytes.size()) << "writing " << path;
 }
 
 std::optional<String> ReadFileBytes(const String& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-    String bytes(GetFileSize(file, nullptr), '\0');
+    ScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
+    String bytes(GetFileSize(file.Get(), nullptr), '\0');
     DWORD done = 0;
-    const BOOL read = bytes.empty() || ReadFile(file, bytes.data(),
+    const BOOL read = bytes.empty() || ReadFile(file.Get(), bytes.data(),
                                                 static_cast<DWORD>(bytes.size()), &done, nullptr);
-    CloseHandle(file);
     if (!read || done != bytes.size()) return std::nullopt;
     return bytes;
 }
@@ -177,11 +171,13 @@ void SetLastWriteTime(const String& path, WORD year, WORD month, WORD day) {
     when.wHour = 12;
     FILETIME stamp;
     ASSERT_TRUE(SystemTimeToFileTime(&when, &stamp));
-    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-    const BOOL set = SetFileTime(file, nullptr, nullptr, &stamp);
-    CloseHandle(file);
+    BOOL set = FALSE;
+    {
+        ScopedHandle file(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(file) << path;
+        set = SetFileTime(file.Get(), nullptr, nullptr, &stamp);
+    }
     ASSERT_TRUE(set) << "setting the time of " << path;
 }
 
@@ -234,7 +230,7 @@ HANDLE NamedEvent(const String& name) {
     return CreateEventA(nullptr, TRUE, FALSE, name.c_str());
 }
 
-bool StartSelf(const String& arguments, HANDLE* process) {
+bool StartSelf(const String& arguments, ScopedHandle& process) {
     String commandLine = Quoted(OwnProgram()) + " " + arguments;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -242,34 +238,32 @@ bool StartSelf(const String& arguments, HANDLE* process) {
     if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &started))
         return false;
-    CloseHandle(started.hThread);
-    *process = started.hProcess;
+    ScopedHandle thread(started.hThread);
+    process.Reset(started.hProcess);
     return true;
 }
 
 // --testkit-hold PATH READY RELEASE: opens PATH with no sharing, signals
 // READY, and keeps it open until RELEASE is signalled (at most a minute).
 int HoldFile(const char* path, const char* readyName, const char* releaseName) {
-    HANDLE file =
-        CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 2;
-    HANDLE ready = OpenEventA(EVENT_MODIFY_STATE, FALSE, readyName);
-    HANDLE release = OpenEventA(SYNCHRONIZE, FALSE, releaseName);
-    if (ready == nullptr || release == nullptr) return 3;
-    SetEvent(ready);
-    WaitForSingleObject(release, 60000);
-    CloseHandle(file);
+    ScopedHandle file(
+        CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return 2;
+    ScopedHandle ready(OpenEventA(EVENT_MODIFY_STATE, FALSE, readyName));
+    ScopedHandle release(OpenEventA(SYNCHRONIZE, FALSE, releaseName));
+    if (!ready || !release) return 3;
+    SetEvent(ready.Get());
+    WaitForSingleObject(release.Get(), 60000);
     return 0;
 }
 
 // --testkit-touch NAME CONTENT: creates NAME holding CONTENT.
 int Touch(const char* name, const char* content) {
-    HANDLE file =
-        CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 2;
+    ScopedHandle file(CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return 2;
     DWORD done = 0;
-    WriteFile(file, content, static_cast<DWORD>(strlen(content)), &done, nullptr);
-    CloseHandle(file);
+    WriteFile(file.Get(), content, static_cast<DWORD>(strlen(content)), &done, nullptr);
     return 0;
 }
 } // namespace
@@ -277,26 +271,21 @@ int Touch(const char* name, const char* content) {
 FileHeldElsewhere::FileHeldElsewhere(const String& path) {
     const String readyName = UniqueName("VornReady");
     const String releaseName = UniqueName("VornRelease");
-    ready_ = NamedEvent(readyName);
-    release_ = NamedEvent(releaseName);
+    ready_.Reset(NamedEvent(readyName));
+    release_.Reset(NamedEvent(releaseName));
     if (!StartSelf("--testkit-hold " + Quoted(path) + " " + readyName + " " + releaseName,
-                   &process_)) {
+                   process_)) {
         ADD_FAILURE() << "the holding process did not start";
         return;
     }
     // Ready, or the process ended because it could not open the file.
-    HANDLE either[] = {ready_, process_};
+    HANDLE either[] = {ready_.Get(), process_.Get()};
     holding_ = WaitForMultipleObjects(2, either, FALSE, 30000) == WAIT_OBJECT_0;
 }
 
 FileHeldElsewhere::~FileHeldElsewhere() {
-    if (release_ != nullptr) SetEvent(release_);
-    if (process_ != nullptr) {
-        WaitForSingleObject(process_, 30000);
-        CloseHandle(process_);
-    }
-    if (ready_ != nullptr) CloseHandle(ready_);
-    if (release_ != nullptr) CloseHandle(release_);
+    if (release_) SetEvent(release_.Get());
+    if (process_) WaitForSingleObject(process_.Get(), 30000);
 }
 
 String TouchCommand(const String& fileName, const String& content) {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "host/exceptions.h"
+#include "host/handles_win32.h"
 
 #include <gtest/gtest.h>
 #include <optional>
@@ -130,9 +131,10 @@ class FileHeldElsewhere {
     bool Holding() const { return holding_; }
 
   private:
-    HANDLE process_ = nullptr;
-    HANDLE ready_ = nullptr;
-    HANDLE release_ = nullptr;
+    // Destroyed in reverse: the process is waited for before the events go.
+    ScopedHandle ready_;
+    ScopedHandle release_;
+    ScopedHandle process_;
     bool holding_ = false;
 };
 

@@ -1,3 +1,4 @@
+// Implements tools/fontconv/bdf_reader.h.
 #include "tools/fontconv/bdf_reader.h"
 
 #include "tools/fontconv/byte_buffer.h"
@@ -5,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-namespace fontconv {
+namespace vorn::fontconv {
 namespace {
 
 class LineSource {
@@ -87,13 +88,13 @@ int ReadGlyph(LineSource& lines, BdfGlyph& glyph) {
         } else if (keyword == "DWIDTH") {
             int dy;
             lines.numbers(keyword, args, glyph.advance, dy);
-            lines.bounded("DWIDTH x", glyph.advance, -MaxCellPixels, MaxCellPixels);
+            lines.bounded("DWIDTH x", glyph.advance, -kMaxCellPixels, kMaxCellPixels);
         } else if (keyword == "BBX") {
             lines.numbers(keyword, args, glyph.width, glyph.height, glyph.xOffset, glyph.yOffset);
-            lines.bounded("BBX width", glyph.width, 0, MaxCellPixels);
-            lines.bounded("BBX height", glyph.height, 0, MaxCellPixels);
-            lines.bounded("BBX x offset", glyph.xOffset, -MaxCellPixels, MaxCellPixels);
-            lines.bounded("BBX y offset", glyph.yOffset, -MaxCellPixels, MaxCellPixels);
+            lines.bounded("BBX width", glyph.width, 0, kMaxCellPixels);
+            lines.bounded("BBX height", glyph.height, 0, kMaxCellPixels);
+            lines.bounded("BBX x offset", glyph.xOffset, -kMaxCellPixels, kMaxCellPixels);
+            lines.bounded("BBX y offset", glyph.yOffset, -kMaxCellPixels, kMaxCellPixels);
             glyph.rows.clear();
             haveBox = true;
         } else if (keyword == "BITMAP") {
@@ -130,14 +131,14 @@ BdfFont ReadBdf(std::istream& in) {
             std::getline(args >> std::ws, font.name);
         } else if (keyword == "PIXEL_SIZE") {
             lines.numbers(keyword, args, font.pixelSize);
-            lines.bounded(keyword, font.pixelSize, 1, MaxPixelSize);
+            lines.bounded(keyword, font.pixelSize, 1, kMaxPixelSize);
         } else if (keyword == "FONT_ASCENT" || keyword == "FONT_DESCENT") {
             int& value = keyword == "FONT_ASCENT" ? font.ascent : font.descent;
             lines.numbers(keyword, args, value);
-            lines.bounded(keyword, value, 0, MaxCellPixels);
+            lines.bounded(keyword, value, 0, kMaxCellPixels);
             (keyword == "FONT_ASCENT" ? haveAscent : haveDescent) = true;
             lines.bounded("FONT_ASCENT + FONT_DESCENT", font.ascent + font.descent, 0,
-                          MaxCellPixels);
+                          kMaxCellPixels);
         } else if (keyword == "STARTCHAR") {
             BdfGlyph glyph;
             const int encoding = ReadGlyph(lines, glyph);
@@ -161,4 +162,4 @@ BdfFont ReadBdfFile(const std::string& path) {
     }
 }
 
-} // namespace fontconv
+} // namespace vorn::fontconv

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace fontconv {
+namespace vorn::fontconv {
 
 struct BdfGlyph {
     int line = 0;    // of its STARTCHAR, for messages
@@ -30,15 +30,15 @@ struct BdfFont {
 
 // The largest cell and nominal size the converter takes. Windows raster fonts
 // stop far below; the bounds keep every sum and product of metrics in range.
-constexpr int MaxCellPixels = 256;
-constexpr int MaxPixelSize = 1000;
+constexpr int kMaxCellPixels = 256;
+constexpr int kMaxPixelSize = 1000;
 
 // Throws FormatError naming the line on anything malformed or missing, and the
 // line and field of a metric outside the bounds: PIXEL_SIZE 1..MaxPixelSize;
 // FONT_ASCENT, FONT_DESCENT, BBX width and height 0..MaxCellPixels, ascent plus
-// descent at most MaxCellPixels; DWIDTH and BBX offsets within
-// -MaxCellPixels..MaxCellPixels. ReadBdfFile's messages also name the file.
+// descent at most kMaxCellPixels; DWIDTH and BBX offsets within
+// -kMaxCellPixels..MaxCellPixels. ReadBdfFile's messages also name the file.
 BdfFont ReadBdf(std::istream& in);
 BdfFont ReadBdfFile(const std::string& path);
 
-} // namespace fontconv
+} // namespace vorn::fontconv

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace fontconv {
+namespace vorn::fontconv {
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -108,4 +108,4 @@ class ByteReader {
     std::size_t size_;
 };
 
-} // namespace fontconv
+} // namespace vorn::fontconv

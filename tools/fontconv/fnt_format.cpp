@@ -1,20 +1,21 @@
+// Implements tools/fontconv/fnt_format.h.
 #include "tools/fontconv/fnt_format.h"
 
 #include <map>
 
-namespace fontconv {
+namespace vorn::fontconv {
 namespace {
 
-constexpr std::size_t HeaderBytesV2 = 118;
-constexpr std::size_t HeaderBytesV3 = 148;
-constexpr std::size_t SizeField = 2, FaceOffsetField = 105, BitsOffsetField = 113;
-constexpr std::uint32_t DffFixed = 0x0001, DffProportional = 0x0002, Dff1Color = 0x0010;
+constexpr std::size_t kHeaderBytesV2 = 118;
+constexpr std::size_t kHeaderBytesV3 = 148;
+constexpr std::size_t kSizeField = 2, kFaceOffsetField = 105, kBitsOffsetField = 113;
+constexpr std::uint32_t kDffFixed = 0x0001, kDffProportional = 0x0002, kDff1Color = 0x0010;
 
 std::size_t HeaderBytes(unsigned version) {
-    return version == FntVersion3 ? HeaderBytesV3 : HeaderBytesV2;
+    return version == kFntVersion3 ? kHeaderBytesV3 : kHeaderBytesV2;
 }
 std::size_t EntryBytes(unsigned version) {
-    return version == FntVersion3 ? 6 : 4;
+    return version == kFntVersion3 ? 6 : 4;
 }
 unsigned ColumnBytes(int width) {
     return static_cast<unsigned>(width + 7) / 8;
@@ -72,8 +73,8 @@ void WriteHeader(ByteWriter& out, const RasterFont& font, unsigned version) {
     out.u32(0); // dfBitsPointer, set by the loader in memory
     out.u32(0); // dfBitsOffset, patched
     out.u8(0);
-    if (version == FntVersion3) {
-        out.u32((fixed ? DffFixed : DffProportional) | Dff1Color);
+    if (version == kFntVersion3) {
+        out.u32((fixed ? kDffFixed : kDffProportional) | kDff1Color);
         out.u16(0); // dfAspace, dfBspace, dfCspace: no extra spacing
         out.u16(0);
         out.u16(0);
@@ -85,7 +86,7 @@ void WriteHeader(ByteWriter& out, const RasterFont& font, unsigned version) {
 } // namespace
 
 Bytes WriteFnt(const RasterFont& font, unsigned version) {
-    if (version != FntVersion2 && version != FntVersion3)
+    if (version != kFntVersion2 && version != kFntVersion3)
         throw FormatError("FNT version must be 0x200 or 0x300");
     ByteWriter out;
     WriteHeader(out, font, version);
@@ -94,7 +95,7 @@ Bytes WriteFnt(const RasterFont& font, unsigned version) {
     const std::size_t entryBytes = EntryBytes(version);
     out.zeros(font.cells.size() * entryBytes);
     const std::size_t bitsAt = out.size();
-    out.patchU32(BitsOffsetField, static_cast<std::uint32_t>(bitsAt));
+    out.patchU32(kBitsOffsetField, static_cast<std::uint32_t>(bitsAt));
 
     // Cells with the same picture, such as all codes that show the default
     // char, share one bitmap.
@@ -105,20 +106,20 @@ Bytes WriteFnt(const RasterFont& font, unsigned version) {
         auto [place, isNew] =
             written.try_emplace({cell.width, bits}, static_cast<std::uint32_t>(out.size()));
         if (isNew) out.append(bits);
-        if (version == FntVersion2 && place->second > 0xFFFF)
+        if (version == kFntVersion2 && place->second > 0xFFFF)
             throw FormatError("font too large for 16-bit offsets; use FNT version 0x300");
         const std::size_t entry = tableAt + i * entryBytes;
         out.patchU16(entry, cell.width);
-        if (version == FntVersion3)
+        if (version == kFntVersion3)
             out.patchU32(entry + 2, place->second);
         else
             out.patchU16(entry + 2, place->second);
     }
 
-    out.patchU32(FaceOffsetField, static_cast<std::uint32_t>(out.size()));
+    out.patchU32(kFaceOffsetField, static_cast<std::uint32_t>(out.size()));
     out.text(font.faceName);
     out.u8(0);
-    out.patchU32(SizeField, static_cast<std::uint32_t>(out.size()));
+    out.patchU32(kSizeField, static_cast<std::uint32_t>(out.size()));
     return out.take();
 }
 
@@ -128,7 +129,7 @@ FntFont ParseFnt(const Bytes& data) {
     font.data = data;
     FntHeader& h = font.header;
     h.version = in.u16(0);
-    if (h.version != FntVersion2 && h.version != FntVersion3)
+    if (h.version != kFntVersion2 && h.version != kFntVersion3)
         throw FormatError("FNT version is neither 0x200 nor 0x300");
     h.size = in.u32(2);
     h.copyright = in.fixedText(6, 60);
@@ -157,7 +158,7 @@ FntFont ParseFnt(const Bytes& data) {
     h.device = in.u32(101);
     h.face = in.u32(105);
     h.bitsOffset = in.u32(113);
-    if (h.version == FntVersion3) h.flags = in.u32(118);
+    if (h.version == kFntVersion3) h.flags = in.u32(118);
 
     if (h.size != data.size()) throw FormatError("dfSize differs from the resource size");
     if (h.type & 1) throw FormatError("a vector font, not a raster font");
@@ -169,7 +170,7 @@ FntFont ParseFnt(const Bytes& data) {
         const std::size_t at = HeaderBytes(h.version) + i * EntryBytes(h.version);
         FntGlyphEntry entry;
         entry.width = in.u16(at);
-        entry.offset = h.version == FntVersion3 ? in.u32(at + 2) : in.u16(at + 2);
+        entry.offset = h.version == kFntVersion3 ? in.u32(at + 2) : in.u16(at + 2);
         // Touches the last byte of the bitmap so a short file is caught here.
         const std::size_t bytes = ColumnBytes(static_cast<int>(entry.width)) * h.pixHeight;
         if (bytes > 0) in.u8(entry.offset + bytes - 1);
@@ -189,11 +190,11 @@ bool FntFont::inked(unsigned code, unsigned x, unsigned y) const {
 Bytes FontDirEntry(const Bytes& fnt) {
     const FntFont font = ParseFnt(fnt);
     ByteWriter out;
-    out.append(ByteReader(fnt).slice(0, FontDirHeaderBytes));
+    out.append(ByteReader(fnt).slice(0, kFontDirHeaderBytes));
     out.u8(0); // no device name
     out.text(font.faceName);
     out.u8(0);
     return out.take();
 }
 
-} // namespace fontconv
+} // namespace vorn::fontconv

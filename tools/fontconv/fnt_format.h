@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-namespace fontconv {
+namespace vorn::fontconv {
 
-constexpr unsigned FntVersion2 = 0x200; // 16-bit bitmap offsets; read by every Windows since 2.0
-constexpr unsigned FntVersion3 = 0x300; // 32-bit offsets and a longer header
+constexpr unsigned kFntVersion2 = 0x200; // 16-bit bitmap offsets; read by every Windows since 2.0
+constexpr unsigned kFntVersion3 = 0x300; // 32-bit offsets and a longer header
 // The font-directory entry repeats the header up to dfBitsOffset.
-constexpr std::size_t FontDirHeaderBytes = 113;
+constexpr std::size_t kFontDirHeaderBytes = 113;
 
 struct FntHeader {
     unsigned version = 0;
@@ -70,4 +70,4 @@ FntFont ParseFnt(const Bytes& data);
 // The FONTDIR entry for one font: its header, then device name and face name.
 Bytes FontDirEntry(const Bytes& fnt);
 
-} // namespace fontconv
+} // namespace vorn::fontconv

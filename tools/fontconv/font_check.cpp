@@ -1,3 +1,4 @@
+// Implements tools/fontconv/font_check.h.
 #include "tools/fontconv/font_check.h"
 
 #include "tools/fontconv/fnt_format.h"
@@ -6,7 +7,7 @@
 #include <cstdio>
 #include <sstream>
 
-namespace fontconv {
+namespace vorn::fontconv {
 namespace {
 
 std::string Hex(unsigned value, int digits) {
@@ -26,9 +27,9 @@ void CheckFontDir(const FonFile& fon) {
         if (0x8000u + dir.u16(at) != fon.fontIds[i])
             throw FormatError("FONTDIR entry " + std::to_string(i + 1) + " names another font");
         const Bytes& fnt = fon.fonts[i];
-        if (dir.slice(at + 2, FontDirHeaderBytes) != ByteReader(fnt).slice(0, FontDirHeaderBytes))
+        if (dir.slice(at + 2, kFontDirHeaderBytes) != ByteReader(fnt).slice(0, kFontDirHeaderBytes))
             throw FormatError("FONTDIR entry " + std::to_string(i + 1) + " differs from its font");
-        at += 2 + FontDirHeaderBytes;
+        at += 2 + kFontDirHeaderBytes;
         const std::string device = dir.cString(at);
         at += device.size() + 1;
         const std::string face = dir.cString(at);
@@ -62,4 +63,4 @@ std::string DescribeFontFile(const Bytes& file) {
     return out.str();
 }
 
-} // namespace fontconv
+} // namespace vorn::fontconv

@@ -6,9 +6,9 @@
 
 #include <string>
 
-namespace fontconv {
+namespace vorn::fontconv {
 
 // Throws FormatError when the FONTDIR disagrees with the fonts or a font is damaged.
 std::string DescribeFontFile(const Bytes& file);
 
-} // namespace fontconv
+} // namespace vorn::fontconv

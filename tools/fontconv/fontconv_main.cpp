@@ -14,9 +14,9 @@
 
 namespace {
 
-using namespace fontconv;
+using namespace vorn::fontconv;
 
-const char* const Usage =
+const char* const kUsage =
     "usage: fontconv --face NAME --pitch proportional|fixed --family swiss|modern|roman|dontcare\n"
     "                [--module NAME] [--description TEXT] [--copyright TEXT]\n"
     "                [--fnt-version 0x200|0x300] -o OUT.fon SOURCE.bdf...\n"
@@ -25,7 +25,7 @@ const char* const Usage =
 struct Arguments {
     FaceOptions face;
     std::string module, description, output, check;
-    unsigned fntVersion = FntVersion2;
+    unsigned fntVersion = kFntVersion2;
     std::vector<std::string> sources;
 };
 
@@ -57,9 +57,9 @@ Arguments Parse(int argc, char** argv) {
         else if (arg == "--fnt-version") {
             const std::string v = value();
             if (v == "0x200")
-                args.fntVersion = FntVersion2;
+                args.fntVersion = kFntVersion2;
             else if (v == "0x300")
-                args.fntVersion = FntVersion3;
+                args.fntVersion = kFntVersion3;
             else
                 throw UsageError("unknown FNT version " + v);
         } else if (arg == "--pitch") {
@@ -139,7 +139,7 @@ int main(int argc, char** argv) {
         WriteWholeFile(args.output, WriteFon(args.module, args.description, fnts));
         return 0;
     } catch (const UsageError& e) {
-        std::cerr << "fontconv: " << e.what() << "\n" << Usage;
+        std::cerr << "fontconv: " << e.what() << "\n" << kUsage;
         return 2;
     } catch (const std::exception& e) {
         std::cerr << "fontconv: " << e.what() << "\n";

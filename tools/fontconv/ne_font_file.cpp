@@ -1,19 +1,20 @@
+// Implements tools/fontconv/ne_font_file.h.
 #include "tools/fontconv/ne_font_file.h"
 
 #include "tools/fontconv/fnt_format.h"
 
-namespace fontconv {
+namespace vorn::fontconv {
 namespace {
 
-constexpr std::size_t NeHeaderAt = 0x80;
-constexpr std::size_t NeHeaderBytes = 0x40;
-constexpr unsigned ResourceShift = 4; // resources start on 16-byte boundaries
-constexpr unsigned NeLibrary = 0x8000;
-constexpr unsigned TargetWindows = 2;
-constexpr unsigned ExpectedWindows310 = 0x030A;
-constexpr unsigned ResMoveable = 0x0010, ResPure = 0x0020, ResPreload = 0x0040,
-                   ResDiscardable = 0x1000;
-constexpr unsigned ResourceIdIsNumber = 0x8000;
+constexpr std::size_t kNeHeaderAt = 0x80;
+constexpr std::size_t kNeHeaderBytes = 0x40;
+constexpr unsigned kResourceShift = 4; // resources start on 16-byte boundaries
+constexpr unsigned kNeLibrary = 0x8000;
+constexpr unsigned kTargetWindows = 2;
+constexpr unsigned kExpectedWindows310 = 0x030A;
+constexpr unsigned kResMoveable = 0x0010, kResPure = 0x0020, kResPreload = 0x0040,
+                   kResDiscardable = 0x1000;
+constexpr unsigned kResourceIdIsNumber = 0x8000;
 
 // Started under DOS, the file says what it is and exits with code 1.
 void WriteDosStub(ByteWriter& out) {
@@ -34,7 +35,7 @@ void WriteDosStub(ByteWriter& out) {
     out.u16(0x40); // relocation table offset; 0x40 and up marks a new-style executable
     out.u16(0);    // overlay
     out.zeros(0x3C - out.size());
-    out.u32(NeHeaderAt);
+    out.u32(kNeHeaderAt);
     const unsigned char code[] = {
         0x0E,                  // push cs
         0x1F,                  // pop ds
@@ -51,8 +52,8 @@ void WriteDosStub(ByteWriter& out) {
     const std::size_t imageBytes = out.size();
     out.patchU16(2, imageBytes % 512);
     out.patchU16(4, (imageBytes + 511) / 512);
-    if (out.size() > NeHeaderAt) throw FormatError("DOS stub overruns the NE header");
-    out.zeros(NeHeaderAt - out.size());
+    if (out.size() > kNeHeaderAt) throw FormatError("DOS stub overruns the NE header");
+    out.zeros(kNeHeaderAt - out.size());
 }
 
 void WriteLengthPrefixed(ByteWriter& out, const std::string& text) {
@@ -93,58 +94,58 @@ Bytes WriteFon(const std::string& moduleName, const std::string& description,
 
     ByteWriter out;
     WriteDosStub(out);
-    const auto ne = [](std::size_t at) { return static_cast<unsigned>(at - NeHeaderAt); };
+    const auto ne = [](std::size_t at) { return static_cast<unsigned>(at - kNeHeaderAt); };
     out.text("NE");
     out.u8(5); // linker version and revision
     out.u8(0);
-    out.zeros(NeHeaderBytes - 4); // the rest is filled in once the tables are placed
-    out.patchU16(NeHeaderAt + 0x0C, NeLibrary);
-    out.patchU16(NeHeaderAt + 0x32, ResourceShift);
-    out.patchU16(NeHeaderAt + 0x36, TargetWindows);
-    out.patchU16(NeHeaderAt + 0x3E, ExpectedWindows310);
+    out.zeros(kNeHeaderBytes - 4); // the rest is filled in once the tables are placed
+    out.patchU16(kNeHeaderAt + 0x0C, kNeLibrary);
+    out.patchU16(kNeHeaderAt + 0x32, kResourceShift);
+    out.patchU16(kNeHeaderAt + 0x36, kTargetWindows);
+    out.patchU16(kNeHeaderAt + 0x3E, kExpectedWindows310);
 
     // No segments: the segment table is empty and sits where the resource table begins.
     const std::size_t resourceTableAt = out.size();
-    out.patchU16(NeHeaderAt + 0x22, ne(resourceTableAt));
-    out.patchU16(NeHeaderAt + 0x24, ne(resourceTableAt));
-    out.u16(ResourceShift);
+    out.patchU16(kNeHeaderAt + 0x22, ne(resourceTableAt));
+    out.patchU16(kNeHeaderAt + 0x24, ne(resourceTableAt));
+    out.u16(kResourceShift);
     std::vector<ResourcePlan> plans;
-    out.u16(RtFontDir);
+    out.u16(kRtFontDir);
     out.u16(1);
     out.u32(0);
     const std::size_t fontDirIdAt = out.size() + 6;
-    WriteNameInfo(out, plans, fontDir, ResMoveable | ResPure | ResPreload, 0);
-    out.u16(RtFont);
+    WriteNameInfo(out, plans, fontDir, kResMoveable | kResPure | kResPreload, 0);
+    out.u16(kRtFont);
     out.u16(static_cast<unsigned>(fnts.size()));
     out.u32(0);
     for (std::size_t i = 0; i < fnts.size(); ++i)
-        WriteNameInfo(out, plans, fnts[i], ResMoveable | ResPure | ResDiscardable,
-                      ResourceIdIsNumber | static_cast<unsigned>(i + 1));
+        WriteNameInfo(out, plans, fnts[i], kResMoveable | kResPure | kResDiscardable,
+                      kResourceIdIsNumber | static_cast<unsigned>(i + 1));
     out.u16(0);
     // The directory goes by the name FONTDIR, an offset into this table.
     out.patchU16(fontDirIdAt, static_cast<unsigned>(out.size() - resourceTableAt));
     WriteLengthPrefixed(out, "FONTDIR");
     out.u8(0);
 
-    out.patchU16(NeHeaderAt + 0x26, ne(out.size()));
+    out.patchU16(kNeHeaderAt + 0x26, ne(out.size()));
     WriteLengthPrefixed(out, moduleName);
     out.u16(0);
     out.u8(0);
-    out.patchU16(NeHeaderAt + 0x28, ne(out.size())); // no module references
-    out.patchU16(NeHeaderAt + 0x2A, ne(out.size()));
+    out.patchU16(kNeHeaderAt + 0x28, ne(out.size())); // no module references
+    out.patchU16(kNeHeaderAt + 0x2A, ne(out.size()));
     out.u8(0); // imported names: only the empty name at offset 0
-    out.patchU16(NeHeaderAt + 0x04, ne(out.size()));
-    out.patchU16(NeHeaderAt + 0x06, 2);
+    out.patchU16(kNeHeaderAt + 0x04, ne(out.size()));
+    out.patchU16(kNeHeaderAt + 0x06, 2);
     out.u16(0); // entry table: a bundle of zero entries ends it
 
     const std::size_t nonResidentAt = out.size();
-    out.patchU32(NeHeaderAt + 0x2C, static_cast<std::uint32_t>(nonResidentAt));
+    out.patchU32(kNeHeaderAt + 0x2C, static_cast<std::uint32_t>(nonResidentAt));
     WriteLengthPrefixed(out, description);
     out.u16(0);
     out.u8(0);
-    out.patchU16(NeHeaderAt + 0x20, static_cast<unsigned>(out.size() - nonResidentAt));
+    out.patchU16(kNeHeaderAt + 0x20, static_cast<unsigned>(out.size() - nonResidentAt));
 
-    constexpr std::size_t unit = std::size_t{1} << ResourceShift;
+    constexpr std::size_t unit = std::size_t{1} << kResourceShift;
     for (const ResourcePlan& plan : plans) {
         out.padTo(unit);
         if (out.size() / unit > 0xFFFF || (plan.data->size() + unit - 1) / unit > 0xFFFF)
@@ -182,18 +183,18 @@ FonFile ReadFon(const Bytes& file) {
             const std::size_t offset = std::size_t{in.u16(at)} << shift;
             const std::size_t length = std::size_t{in.u16(at + 2)} << shift;
             const Bytes data = in.slice(offset, length);
-            if (type == RtFontDir) {
+            if (type == kRtFontDir) {
                 fon.fontDir = data;
-            } else if (type == RtFont) {
+            } else if (type == kRtFont) {
                 // The table length is rounded up to the alignment; the FNT knows its size.
                 const std::uint32_t size = ByteReader(data).u32(2);
                 const std::string which = "FONT resource " + std::to_string(fon.fonts.size() + 1);
                 if (size > data.size())
                     throw FormatError(which + " is shorter than its dfSize " +
                                       std::to_string(size));
-                if (size < FntHeaderBytes)
+                if (size < kFntHeaderBytes)
                     throw FormatError(which + " has dfSize " + std::to_string(size) +
-                                      ", less than the " + std::to_string(FntHeaderBytes) +
+                                      ", less than the " + std::to_string(kFntHeaderBytes) +
                                       "-byte font header");
                 fon.fonts.emplace_back(data.begin(), data.begin() + size);
                 fon.fontIds.push_back(in.u16(at + 6));
@@ -205,4 +206,4 @@ FonFile ReadFon(const Bytes& file) {
     return fon;
 }
 
-} // namespace fontconv
+} // namespace vorn::fontconv

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-namespace fontconv {
+namespace vorn::fontconv {
 
-constexpr unsigned RtFontDir = 0x8007;
-constexpr unsigned RtFont = 0x8008;
+constexpr unsigned kRtFontDir = 0x8007;
+constexpr unsigned kRtFont = 0x8008;
 
 struct FonFile {
     std::string moduleName;  // first entry of the resident name table
@@ -24,10 +24,10 @@ Bytes WriteFon(const std::string& moduleName, const std::string& description,
                const std::vector<Bytes>& fnts);
 // The shortest font header (FNT version 0x200); a FONT resource whose dfSize
 // is less cannot hold one.
-constexpr std::size_t FntHeaderBytes = 118;
+constexpr std::size_t kFntHeaderBytes = 118;
 
 // Throws FormatError when a signature, table or resource lies outside the file,
 // or a FONT resource is shorter than a font header.
 FonFile ReadFon(const Bytes& file);
 
-} // namespace fontconv
+} // namespace vorn::fontconv

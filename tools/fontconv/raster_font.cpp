@@ -1,3 +1,4 @@
+// Implements tools/fontconv/raster_font.h.
 #include "tools/fontconv/raster_font.h"
 
 #include "tools/fontconv/byte_buffer.h"
@@ -5,7 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace fontconv {
+namespace vorn::fontconv {
 namespace {
 
 std::string Hex(int code) {
@@ -30,10 +31,10 @@ void CheckGlyph(const BdfGlyph& glyph, int code) {
     const std::int64_t left = std::min(0, glyph.xOffset);
     const std::int64_t right =
         std::max(std::int64_t{glyph.advance}, std::int64_t{glyph.xOffset} + glyph.width);
-    if (glyph.width < 0 || glyph.height < 0 || right - left > MaxCellPixels ||
-        glyph.height > MaxCellPixels)
+    if (glyph.width < 0 || glyph.height < 0 || right - left > kMaxCellPixels ||
+        glyph.height > kMaxCellPixels)
         throw FormatError(GlyphPlace(glyph, code) + ": DWIDTH and BBX make a cell larger than " +
-                          std::to_string(MaxCellPixels) + " x " + std::to_string(MaxCellPixels));
+                          std::to_string(kMaxCellPixels) + " x " + std::to_string(kMaxCellPixels));
     if (glyph.rows.size() != static_cast<std::size_t>(glyph.height))
         throw FormatError(GlyphPlace(glyph, code) + ": BITMAP rows differ from BBX height");
     for (const auto& row : glyph.rows)
@@ -76,17 +77,17 @@ RasterFont BuildRasterFont(const BdfFont& source, const FaceOptions& options) {
 
     if (!FromSource(options, options.defaultChar) || !FromSource(options, options.breakChar))
         throw FormatError("default and break characters must be taken from the source");
-    if (source.pixelSize < 1 || source.pixelSize > MaxPixelSize)
+    if (source.pixelSize < 1 || source.pixelSize > kMaxPixelSize)
         throw FormatError("PIXEL_SIZE " + std::to_string(source.pixelSize) + " is outside 1.." +
-                          std::to_string(MaxPixelSize));
+                          std::to_string(kMaxPixelSize));
 
     // The cell holds the font's own line, grown if some glyph reaches beyond it.
     // The source may come from anywhere, so its metrics are summed in 64 bits
     // and the cell bounded before anything is allocated for it.
     std::int64_t top = source.ascent, bottom = source.descent;
-    if (top < 0 || bottom < 0 || top + bottom > MaxCellPixels)
+    if (top < 0 || bottom < 0 || top + bottom > kMaxCellPixels)
         throw FormatError("FONT_ASCENT + FONT_DESCENT is outside 0.." +
-                          std::to_string(MaxCellPixels));
+                          std::to_string(kMaxCellPixels));
     for (int code = font.firstChar; code <= font.lastChar; ++code) {
         if (!FromSource(options, code)) continue;
         const auto found = source.glyphs.find(code);
@@ -96,10 +97,10 @@ RasterFont BuildRasterFont(const BdfFont& source, const FaceOptions& options) {
         CheckGlyph(glyph, code);
         top = std::max(top, std::int64_t{glyph.yOffset} + glyph.height);
         bottom = std::max(bottom, -std::int64_t{glyph.yOffset});
-        if (top + bottom > MaxCellPixels)
+        if (top + bottom > kMaxCellPixels)
             throw FormatError(GlyphPlace(glyph, code) + " makes the cell " +
                               std::to_string(top + bottom) + " pixels high, more than " +
-                              std::to_string(MaxCellPixels));
+                              std::to_string(kMaxCellPixels));
     }
     font.ascent = static_cast<int>(top);
     font.pixelHeight = static_cast<int>(top + bottom);
@@ -134,4 +135,4 @@ RasterFont BuildRasterFont(const BdfFont& source, const FaceOptions& options) {
     return font;
 }
 
-} // namespace fontconv
+} // namespace vorn::fontconv

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-namespace fontconv {
+namespace vorn::fontconv {
 
 enum class Pitch { Proportional, Fixed };
 
@@ -69,7 +69,7 @@ struct FaceOptions {
 // face has cells of different widths, when a cell is wider than twice the
 // average width (the maximum the header announces), or when the source breaks
 // the bounds ReadBdf keeps (bdf_reader.h): whatever `source` holds, nothing
-// overflows and no cell beyond MaxCellPixels square is allocated.
+// overflows and no cell beyond kMaxCellPixels square is allocated.
 RasterFont BuildRasterFont(const BdfFont& source, const FaceOptions& options);
 
-} // namespace fontconv
+} // namespace vorn::fontconv

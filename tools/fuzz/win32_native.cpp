@@ -108,8 +108,8 @@ int lstrcmpiA(const char* a, const char* b) {
 
 namespace {
 
-constexpr std::int64_t TicksPerSecond = 10000000;
-constexpr std::int64_t DaysFrom1601To1970 = 134774;
+constexpr std::int64_t kTicksPerSecond = 10000000;
+constexpr std::int64_t kDaysFrom1601To1970 = 134774;
 
 // Days since 1970-01-01 of a proleptic Gregorian date (H. Hinnant's method).
 std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
@@ -134,9 +134,10 @@ BOOL SystemTimeToFileTime(const SYSTEMTIME* t, FILETIME* fileTime) {
         return FALSE;
     const unsigned days = monthDays[t->wMonth - 1] + (t->wMonth == 2 && LeapYear(t->wYear));
     if (t->wDay > days) return FALSE;
-    const std::int64_t day = DaysFromCivil(t->wYear, t->wMonth, t->wDay) + DaysFrom1601To1970;
-    const std::int64_t ticks = ((day * 24 + t->wHour) * 60 + t->wMinute) * 60 * TicksPerSecond +
-                               t->wSecond * TicksPerSecond + t->wMilliseconds * std::int64_t{10000};
+    const std::int64_t day = DaysFromCivil(t->wYear, t->wMonth, t->wDay) + kDaysFrom1601To1970;
+    const std::int64_t ticks = ((day * 24 + t->wHour) * 60 + t->wMinute) * 60 * kTicksPerSecond +
+                               t->wSecond * kTicksPerSecond +
+                               t->wMilliseconds * std::int64_t{10000};
     fileTime->dwLowDateTime = static_cast<DWORD>(ticks);
     fileTime->dwHighDateTime = static_cast<DWORD>(static_cast<std::uint64_t>(ticks) >> 32);
     return TRUE;
@@ -146,8 +147,8 @@ BOOL FileTimeToSystemTime(const FILETIME* fileTime, SYSTEMTIME* t) {
     const std::uint64_t ticks = fileTime->dwLowDateTime | std::uint64_t{fileTime->dwHighDateTime}
                                                               << 32;
     if (ticks >= 0x8000000000000000ull) return FALSE;
-    std::int64_t seconds = static_cast<std::int64_t>(ticks / TicksPerSecond);
-    const std::int64_t z = seconds / 86400 - DaysFrom1601To1970 + 719468;
+    std::int64_t seconds = static_cast<std::int64_t>(ticks / kTicksPerSecond);
+    const std::int64_t z = seconds / 86400 - kDaysFrom1601To1970 + 719468;
     seconds %= 86400;
     const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
     const auto doe = static_cast<unsigned>(z - era * 146097);

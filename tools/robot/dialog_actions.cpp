@@ -8,11 +8,11 @@
 namespace vorn::robot {
 namespace {
 
-constexpr UINT SendTimeoutMs = 5000;
+constexpr UINT kSendTimeoutMs = 5000;
 // How long the dialog's thread may take over one answer before the robot gives up.
-constexpr DWORD HandleTimeoutMs = 10000;
-constexpr DWORD HandlePollMs = 5;
-constexpr int ActivateAttempts = 20;
+constexpr DWORD kHandleTimeoutMs = 10000;
+constexpr DWORD kHandlePollMs = 5;
+constexpr int kActivateAttempts = 20;
 
 // A caption as a person reads it: "&" marks are not shown, "&&" shows "&".
 std::string WithoutAccessMarks(const std::string& caption) {
@@ -42,11 +42,11 @@ void PostKey(HWND target, UINT key, bool alt) {
 }
 
 std::string ErrorText(const char* what) {
-    return what + (" (error " + std::to_string(GetLastError()) + ")");
+    return what + ErrorSuffix(GetLastError());
 }
 
 bool IsGoneOrHidden(const Program& program, HWND dialog) {
-    return program.hasEnded() || !IsWindow(dialog) || !IsWindowVisible(dialog);
+    return program.HasEnded() || !IsWindow(dialog) || !IsWindowVisible(dialog);
 }
 
 // Waits until the dialog's thread has handled every message posted to it so
@@ -77,9 +77,9 @@ void WaitUntilHandled(const Program& program, HWND dialog) {
     RedrawWindow(dialog, &pixel, nullptr, RDW_INVALIDATE | RDW_NOERASE | RDW_NOCHILDREN);
     DWORD start = GetTickCount();
     while (!IsGoneOrHidden(program, dialog) && GetUpdateRect(dialog, nullptr, FALSE)) {
-        if (GetTickCount() - start >= HandleTimeoutMs)
+        if (GetTickCount() - start >= kHandleTimeoutMs)
             throw RobotError("the dialog has not handled the answer after 10 s");
-        Sleep(HandlePollMs);
+        Sleep(kHandlePollMs);
     }
 }
 
@@ -100,7 +100,7 @@ HWND FocusInDialog(const Dialog& dialog) {
 // the front first, as a person clicks it before typing, and its activation
 // puts the focus back where it was.
 HWND KeyTarget(const Program& program, const Dialog& dialog) {
-    for (int attempt = 0; attempt < ActivateAttempts; ++attempt) {
+    for (int attempt = 0; attempt < kActivateAttempts; ++attempt) {
         if (HWND focus = FocusInDialog(dialog)) return focus;
         if (IsGoneOrHidden(program, dialog.window)) return dialog.window;
         SetForegroundWindow(dialog.window);
@@ -136,13 +136,13 @@ void Perform(const Program& program, const Dialog& dialog, const Action& action)
             throw RobotError(ErrorText("WM_QUIT could not be posted"));
         break;
     case Action::Kind::EndSession: {
-        HWND application = program.applicationWindow();
+        HWND application = program.ApplicationWindow();
         if (!application) throw RobotError("the program has no \"TApplication\" window");
         DWORD_PTR answer = 0;
-        SendMessageTimeoutA(application, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, SendTimeoutMs,
+        SendMessageTimeoutA(application, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, kSendTimeoutMs,
                             &answer);
         // The program may end inside this call; the missing reply is expected.
-        SendMessageTimeoutA(application, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, SendTimeoutMs,
+        SendMessageTimeoutA(application, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, kSendTimeoutMs,
                             &answer);
         break;
     }
@@ -154,8 +154,8 @@ void TypeIntoEdit(const Dialog& dialog, const std::string& text) {
         if (control.role != ControlRole::Edit || !control.visible) continue;
         DWORD_PTR result = 0;
         if (!SendMessageTimeoutA(control.window, WM_SETTEXT, 0,
-                                 reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, SendTimeoutMs,
-                                 &result) ||
+                                 reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL,
+                                 kSendTimeoutMs, &result) ||
             !result)
             throw RobotError(ErrorText("WM_SETTEXT on the edit field failed"));
         return;

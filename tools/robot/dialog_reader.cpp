@@ -7,9 +7,9 @@
 namespace vorn::robot {
 namespace {
 
-constexpr UINT TextTimeoutMs = 3000;
+constexpr UINT kTextTimeoutMs = 3000;
 // MessageBoxA's dialog gives its message this control id.
-constexpr int MessageBoxTextId = 0xFFFF;
+constexpr int kMessageBoxTextId = 0xFFFF;
 
 std::string WindowClass(HWND window) {
     char name[256] = "";
@@ -40,12 +40,12 @@ ControlRole RoleOf(HWND window, const std::string& className) {
 
 std::string TextOf(HWND window) {
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, TextTimeoutMs, &length))
+    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kTextTimeoutMs, &length))
         return {};
     std::string text(length + 1, '\0');
     DWORD_PTR copied = 0;
     if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                             SMTO_NORMAL, TextTimeoutMs, &copied))
+                             SMTO_NORMAL, kTextTimeoutMs, &copied))
         return {};
     text.resize(std::strlen(text.c_str()));
     return text;
@@ -122,7 +122,7 @@ Dialog ReadDialog(HWND window) {
     if (dialog.className == "#32770") {
         dialog.shape = DialogShape::MessageBox;
         for (const Control& control : dialog.controls)
-            if ((control.id & 0xFFFF) == MessageBoxTextId) dialog.text = control.text;
+            if ((control.id & 0xFFFF) == kMessageBoxTextId) dialog.text = control.text;
     } else if (edit) {
         dialog.shape = DialogShape::InputBox;
         if (const Control* prompt = FirstTextStatic(dialog.controls)) dialog.prompt = prompt->text;

@@ -2,16 +2,18 @@
 #include "tools/robot/robot.h"
 #include "tools/robot/text_codec.h"
 
+#include "host/handles_win32.h"
+
 #include <algorithm>
 
 namespace vorn::robot {
 namespace {
 
-constexpr DWORD PollMs = 50;
+constexpr DWORD kPollMs = 50;
 // Reading a dialog twice this far apart with the same result means it is
 // fully built and painted.
-constexpr DWORD SettleMs = 150;
-constexpr DWORD SettleLimitMs = 3000;
+constexpr DWORD kSettleMs = 150;
+constexpr DWORD kSettleLimitMs = 3000;
 
 struct WindowSearch {
     DWORD processId;
@@ -67,50 +69,48 @@ Program::Program(const std::string& commandLine, const std::string& currentDir) 
     std::string line = commandLine;
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         currentDir.empty() ? nullptr : currentDir.c_str(), &startup, &info_)) {
-        throw RobotError("cannot start " + Cp932ToUtf8(commandLine) + " (error " +
-                         std::to_string(GetLastError()) + ")");
+        throw RobotError("cannot start " + Cp932ToUtf8(commandLine) + ErrorSuffix(GetLastError()));
     }
 }
 
 Program::~Program() {
-    kill();
-    CloseHandle(info_.hThread);
-    CloseHandle(info_.hProcess);
+    Kill();
+    const ScopedProcess closed(info_);
 }
 
-bool Program::hasEnded() const {
-    return waitForEnd(0);
+bool Program::HasEnded() const {
+    return WaitForEnd(0);
 }
 
-bool Program::waitForEnd(DWORD milliseconds) const {
+bool Program::WaitForEnd(DWORD milliseconds) const {
     return WaitForSingleObject(info_.hProcess, milliseconds) == WAIT_OBJECT_0;
 }
 
-DWORD Program::exitCode() const {
+DWORD Program::ExitCode() const {
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(info_.hProcess, &code);
     return code;
 }
 
-void Program::kill(UINT exitCode) {
-    if (hasEnded()) return;
+void Program::Kill(UINT exitCode) {
+    if (HasEnded()) return;
     TerminateProcess(info_.hProcess, exitCode);
-    waitForEnd(5000);
+    WaitForEnd(5000);
 }
 
-std::vector<HWND> Program::dialogWindows() const {
+std::vector<HWND> Program::DialogWindows() const {
     WindowSearch search = SearchWindows(info_.dwProcessId);
     search.enabled.insert(search.enabled.end(), search.disabled.begin(), search.disabled.end());
     return search.enabled;
 }
 
-HWND Program::applicationWindow() const {
+HWND Program::ApplicationWindow() const {
     return SearchWindows(info_.dwProcessId).application;
 }
 
 void Settle(const Program& program) {
-    WaitForInputIdle(program.processHandle(), 2000);
-    Sleep(SettleMs);
+    WaitForInputIdle(program.ProcessHandle(), 2000);
+    Sleep(kSettleMs);
 }
 
 WaitResult WaitForDialog(const Program& program, DWORD timeoutMs,
@@ -118,11 +118,11 @@ WaitResult WaitForDialog(const Program& program, DWORD timeoutMs,
     DWORD start = GetTickCount();
     for (;;) {
         if (onPoll) onPoll();
-        std::vector<HWND> windows = program.dialogWindows();
+        std::vector<HWND> windows = program.DialogWindows();
         if (!windows.empty()) {
             HWND dialog = windows.front();
             std::string before = Signature(ReadDialog(dialog));
-            for (DWORD waited = 0; waited < SettleLimitMs; waited += SettleMs) {
+            for (DWORD waited = 0; waited < kSettleLimitMs; waited += kSettleMs) {
                 Settle(program);
                 if (!IsWindow(dialog)) break;
                 std::string now = Signature(ReadDialog(dialog));
@@ -133,12 +133,12 @@ WaitResult WaitForDialog(const Program& program, DWORD timeoutMs,
                 return {WaitResult::DialogShown, dialog};
             continue; // it went away while settling; look again
         }
-        if (program.hasEnded()) {
+        if (program.HasEnded()) {
             if (onPoll) onPoll();
             return {WaitResult::Ended, nullptr};
         }
         if (GetTickCount() - start >= timeoutMs) return {WaitResult::TimedOut, nullptr};
-        Sleep(PollMs);
+        Sleep(kPollMs);
     }
 }
 
@@ -147,9 +147,9 @@ bool WaitUntilClosed(const Program& program, HWND dialog, DWORD timeoutMs,
     DWORD start = GetTickCount();
     for (;;) {
         if (onPoll) onPoll();
-        if (!IsWindow(dialog) || !IsWindowVisible(dialog) || program.hasEnded()) return true;
+        if (!IsWindow(dialog) || !IsWindowVisible(dialog) || program.HasEnded()) return true;
         if (GetTickCount() - start >= timeoutMs) return false;
-        Sleep(PollMs);
+        Sleep(kPollMs);
     }
 }
 

@@ -67,22 +67,22 @@ class Program {
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    DWORD processId() const { return info_.dwProcessId; }
-    HANDLE processHandle() const { return info_.hProcess; }
-    bool hasEnded() const;
-    bool waitForEnd(DWORD milliseconds) const;
+    DWORD ProcessId() const { return info_.dwProcessId; }
+    HANDLE ProcessHandle() const { return info_.hProcess; }
+    bool HasEnded() const;
+    bool WaitForEnd(DWORD milliseconds) const;
     // STILL_ACTIVE (259) while the program runs.
-    DWORD exitCode() const;
-    void kill(UINT exitCode = 1);
+    DWORD ExitCode() const;
+    void Kill(UINT exitCode = 1);
 
     // Visible top-level windows of the process, its hidden "TApplication"
     // window left out; enabled ones first (the modal dialog is the enabled one).
-    std::vector<HWND> dialogWindows() const;
+    std::vector<HWND> DialogWindows() const;
     // The hidden application window, or null.
-    HWND applicationWindow() const;
+    HWND ApplicationWindow() const;
 
   private:
-    PROCESS_INFORMATION info_{};
+    PROCESS_INFORMATION info_{}; // its handles closed by the destructor
 };
 
 struct WaitResult {

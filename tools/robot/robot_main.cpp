@@ -19,9 +19,9 @@ using namespace vorn::robot;
 
 namespace {
 
-constexpr DWORD DialogTimeoutMs = 15000;
-constexpr DWORD CloseTimeoutMs = 2000;
-constexpr int RobotFailed = 125;
+constexpr DWORD kDialogTimeoutMs = 15000;
+constexpr DWORD kCloseTimeoutMs = 2000;
+constexpr int kRobotFailed = 125;
 
 int Usage() {
     std::fputs("usage: robot.exe [--cwd DIR] [--shot FILE.bmp] [--do ACTION]... -- PROGRAM "
@@ -92,12 +92,12 @@ int main(int argc, char** argv) {
         Program program(commandLine, currentDir);
         size_t nextAction = 0;
         for (int number = 1;; ++number) {
-            WaitResult wait = WaitForDialog(program, DialogTimeoutMs);
+            WaitResult wait = WaitForDialog(program, kDialogTimeoutMs);
             if (wait.kind == WaitResult::Ended) break;
             if (wait.kind == WaitResult::TimedOut) {
                 std::fputs("robot: no dialog and no end within 15 s; stopping the program\n",
                            stderr);
-                program.kill(RobotFailed);
+                program.Kill(kRobotFailed);
                 break;
             }
             Dialog dialog = ReadDialog(wait.dialog);
@@ -112,20 +112,20 @@ int main(int argc, char** argv) {
                              "robot: no --do answer left for dialog %d; stopping the "
                              "program\n",
                              number);
-                program.kill(RobotFailed);
+                program.Kill(kRobotFailed);
                 break;
             }
             const Action& action = actions[nextAction++];
             Say("answer: " + Cp932ToUtf8(action.source) + "\n\n");
             Perform(program, dialog, action);
-            if (!WaitUntilClosed(program, dialog.window, CloseTimeoutMs)) Settle(program);
+            if (!WaitUntilClosed(program, dialog.window, kCloseTimeoutMs)) Settle(program);
         }
-        program.waitForEnd(INFINITE);
-        DWORD code = program.exitCode();
+        program.WaitForEnd(INFINITE);
+        DWORD code = program.ExitCode();
         Say("exit code: " + std::to_string(code) + "\n");
         return static_cast<int>(code);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "robot: %s\n", error.what());
-        return RobotFailed;
+        return kRobotFailed;
     }
 }

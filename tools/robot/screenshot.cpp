@@ -3,31 +3,18 @@
 #include "tools/robot/robot.h"
 #include "tools/robot/text_codec.h"
 
+#include "host/handles_win32.h"
+
 namespace vorn::robot {
 namespace {
 
 // Time for the window to repaint after it was raised above other windows.
-constexpr DWORD RepaintMs = 300;
-
-struct ScreenCapture {
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ previous = nullptr;
-    ~ScreenCapture() {
-        if (previous) SelectObject(memory, previous);
-        if (bitmap) DeleteObject(bitmap);
-        DeleteDC(memory);
-        ReleaseDC(nullptr, screen);
-    }
-};
+constexpr DWORD kRepaintMs = 300;
 
 void WriteAll(HANDLE file, const void* data, DWORD size, const std::string& path) {
     DWORD written = 0;
-    if (!WriteFile(file, data, size, &written, nullptr) || written != size) {
-        CloseHandle(file);
+    if (!WriteFile(file, data, size, &written, nullptr) || written != size)
         throw RobotError("cannot write " + Cp932ToUtf8(path));
-    }
 }
 
 } // namespace
@@ -37,7 +24,7 @@ void SaveScreenshot(HWND window, const std::string& bmpPath) {
     SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     RedrawWindow(window, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-    Sleep(RepaintMs);
+    Sleep(kRepaintMs);
 
     RECT rect{};
     if (!GetWindowRect(window, &rect)) throw RobotError("the window to capture is gone");
@@ -51,12 +38,13 @@ void SaveScreenshot(HWND window, const std::string& bmpPath) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
-    ScreenCapture capture;
+    ScopedWindowDc screen(nullptr);
+    ScopedMemoryDc memory(CreateCompatibleDC(screen.Get()));
     void* bits = nullptr;
-    capture.bitmap = CreateDIBSection(capture.screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!capture.bitmap) throw RobotError("cannot make a bitmap for the screenshot");
-    capture.previous = SelectObject(capture.memory, capture.bitmap);
-    if (!BitBlt(capture.memory, 0, 0, width, height, capture.screen, rect.left, rect.top,
+    ScopedBitmap bitmap(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap) throw RobotError("cannot make a bitmap for the screenshot");
+    ScopedSelect selected(memory.Get(), bitmap.Get());
+    if (!BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), rect.left, rect.top,
                 SRCCOPY | CAPTUREBLT))
         throw RobotError("cannot copy the window from the screen");
     GdiFlush();
@@ -69,15 +57,13 @@ void SaveScreenshot(HWND window, const std::string& bmpPath) {
     header.bfSize = header.bfOffBits + imageBytes;
     info.bmiHeader.biSizeImage = imageBytes;
 
-    HANDLE file = CreateFileA(bmpPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        throw RobotError("cannot create " + Cp932ToUtf8(bmpPath) + " (error " +
-                         std::to_string(GetLastError()) + ")");
-    WriteAll(file, &header, sizeof header, bmpPath);
-    WriteAll(file, &info.bmiHeader, sizeof info.bmiHeader, bmpPath);
-    WriteAll(file, bits, imageBytes, bmpPath);
-    CloseHandle(file);
+    ScopedHandle file(CreateFileA(bmpPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        throw RobotError("cannot create " + Cp932ToUtf8(bmpPath) + ErrorSuffix(GetLastError()));
+    WriteAll(file.Get(), &header, sizeof header, bmpPath);
+    WriteAll(file.Get(), &info.bmiHeader, sizeof info.bmiHeader, bmpPath);
+    WriteAll(file.Get(), bits, imageBytes, bmpPath);
 }
 
 } // namespace vorn::robot

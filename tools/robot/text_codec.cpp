@@ -1,3 +1,4 @@
+// Implements tools/robot/text_codec.h.
 #include "tools/robot/text_codec.h"
 
 #include <windows.h>
@@ -7,7 +8,7 @@
 namespace vorn::robot {
 namespace {
 
-constexpr UINT ShiftJis = 932;
+constexpr UINT kShiftJis = 932;
 
 std::wstring Widen(UINT codePage, DWORD flags, const std::string& text) {
     if (text.empty()) return {};
@@ -32,11 +33,11 @@ std::string Utf8ToCp932(const std::string& utf8) {
     if (wide.empty()) return {};
     BOOL usedDefault = FALSE;
     int length =
-        WideCharToMultiByte(ShiftJis, WC_NO_BEST_FIT_CHARS, wide.data(),
+        WideCharToMultiByte(kShiftJis, WC_NO_BEST_FIT_CHARS, wide.data(),
                             static_cast<int>(wide.size()), nullptr, 0, nullptr, &usedDefault);
     std::string narrow(length > 0 ? length : 0, '\0');
     if (length > 0)
-        WideCharToMultiByte(ShiftJis, WC_NO_BEST_FIT_CHARS, wide.data(),
+        WideCharToMultiByte(kShiftJis, WC_NO_BEST_FIT_CHARS, wide.data(),
                             static_cast<int>(wide.size()), narrow.data(), length, nullptr,
                             &usedDefault);
     if (length <= 0 || usedDefault)
@@ -46,7 +47,7 @@ std::string Utf8ToCp932(const std::string& utf8) {
 
 std::string Cp932ToUtf8(const std::string& cp932) {
     if (cp932.empty()) return {};
-    std::wstring wide = Widen(ShiftJis, 0, cp932);
+    std::wstring wide = Widen(kShiftJis, 0, cp932);
     int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
                                      nullptr, 0, nullptr, nullptr);
     std::string utf8(length, '\0');
@@ -85,6 +86,10 @@ std::string Quoted(const std::string& utf8) {
         }
     }
     return out + "\"";
+}
+
+std::string ErrorSuffix(unsigned long error) {
+    return " (error " + std::to_string(error) + ")";
 }
 
 } // namespace vorn::robot

@@ -23,4 +23,8 @@ std::string Cp932ToUtf8(const std::string& cp932);
 // for one-line reports ("a\nb" → "\"a\\nb\"").
 std::string Quoted(const std::string& utf8);
 
+// A Win32 error code as every report of the robot and the runner gives it:
+// " (error 5)".
+std::string ErrorSuffix(unsigned long error);
+
 } // namespace vorn::robot

@@ -1,3 +1,4 @@
+// Implements tools/runner/dialog_match.h.
 #include "tools/runner/dialog_match.h"
 
 #include "tools/robot/text_codec.h"
@@ -86,24 +87,24 @@ std::string List(const std::vector<std::string>& texts) {
     return list + "]";
 }
 
-std::string ShapeWanted(DialogKind kind) {
+std::string ShapeWanted(ScenarioDialogKind kind) {
     switch (kind) {
-    case DialogKind::Input:
+    case ScenarioDialogKind::Input:
         return "an input box";
-    case DialogKind::ErrorReport:
-    case DialogKind::RuntimeError:
+    case ScenarioDialogKind::ErrorReport:
+    case ScenarioDialogKind::RuntimeError:
         return "a system message box";
     default:
         return "a message dialog";
     }
 }
 
-robot::DialogShape ShapeOf(DialogKind kind) {
+robot::DialogShape ShapeOf(ScenarioDialogKind kind) {
     switch (kind) {
-    case DialogKind::Input:
+    case ScenarioDialogKind::Input:
         return robot::DialogShape::InputBox;
-    case DialogKind::ErrorReport:
-    case DialogKind::RuntimeError:
+    case ScenarioDialogKind::ErrorReport:
+    case ScenarioDialogKind::RuntimeError:
         return robot::DialogShape::MessageBox;
     default:
         return robot::DialogShape::Form;
@@ -134,15 +135,16 @@ bool TextMatches(const std::string& pattern, const std::string& actual) {
     return MatchFrom(Pieces(pattern), 0, actual, isStart, 0);
 }
 
-std::optional<std::string> DefaultCaption(DialogKind kind, const std::string& programTitle) {
+std::optional<std::string> DefaultCaption(ScenarioDialogKind kind,
+                                          const std::string& programTitle) {
     switch (kind) {
-    case DialogKind::Warning:
+    case ScenarioDialogKind::Warning:
         return std::string("警告");
-    case DialogKind::Information:
+    case ScenarioDialogKind::Information:
         return programTitle;
-    case DialogKind::ErrorReport:
+    case ScenarioDialogKind::ErrorReport:
         return std::string("ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ");
-    case DialogKind::RuntimeError:
+    case ScenarioDialogKind::RuntimeError:
         return std::string("Error");
     default:
         return std::nullopt;

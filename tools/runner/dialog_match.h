@@ -18,7 +18,7 @@ bool TextMatches(const std::string& pattern, const std::string& actual);
 // The caption a dialog of this kind shows unless the scenario names another
 // (an information dialog shows the title of the program that runs); nullopt
 // for the input box, whose caption is only compared when given.
-std::optional<std::string> DefaultCaption(DialogKind kind, const std::string& programTitle);
+std::optional<std::string> DefaultCaption(ScenarioDialogKind kind, const std::string& programTitle);
 
 // The first field in which the dialog differs, as "field: expected ..., the
 // dialog shows ..." (UTF-8); nullopt when it is the expected one.

@@ -1,3 +1,4 @@
+// Implements tools/runner/editor_watch.h.
 #include "tools/runner/editor_watch.h"
 
 #include "tools/runner/file_access.h"
@@ -11,7 +12,7 @@
 namespace vorn::runner {
 namespace {
 
-constexpr DWORD PollEveryMs = 200;
+constexpr DWORD kPollEveryMs = 200;
 
 struct ProcessEntry {
     DWORD id, parent;
@@ -19,28 +20,26 @@ struct ProcessEntry {
 
 std::vector<ProcessEntry> Editors() {
     std::vector<ProcessEntry> found;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return found;
+    ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return found;
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+    for (BOOL more = Process32First(snapshot.Get(), &entry); more;
+         more = Process32Next(snapshot.Get(), &entry))
         if (lstrcmpiA(entry.szExeFile, "notepad.exe") == 0)
             found.push_back({entry.th32ProcessID, entry.th32ParentProcessID});
-    CloseHandle(snapshot);
     return found;
 }
 
 // What another process was started with, read from its process parameters.
-// The editor has the runner's own width (both are started by the program
-// under test, of the same build), so the layout is the runner's.
-#if defined(_WIN64)
-constexpr std::size_t kParametersInPeb = 0x20, kCurrentDirAt = 0x38, kCommandLineAt = 0x70;
-#else
-constexpr std::size_t kParametersInPeb = 0x10, kCurrentDirAt = 0x24, kCommandLineAt = 0x40;
-#endif
-// A UNICODE_STRING: its byte length, then its buffer, pointer-aligned.
-constexpr std::size_t kBufferInString = sizeof(void*);
-
+// The editor is as wide as the runner (the program it watches is of the same
+// build), so the block's layout is that of the runner's own width: the
+// parameters at 0x10 of the PEB, the command line at 0x40 and the current
+// folder at 0x24 for 32 bits; 0x20, 0x70 and 0x38 for 64 bits.
+constexpr bool kWide = sizeof(void*) == 8;
+constexpr size_t kParametersInPeb = kWide ? 0x20 : 0x10;
+constexpr size_t kCommandLineAt = kWide ? 0x70 : 0x40;
+constexpr size_t kCurrentDirAt = kWide ? 0x38 : 0x24;
 struct StartInfo {
     bool read = false;
     std::string commandLine, currentDir; // code page 932
@@ -49,10 +48,11 @@ struct StartInfo {
 using QueryProcess = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
 
 std::string ReadUnicodeString(HANDLE process, const BYTE* block, size_t offset) {
+    // A UNICODE_STRING: its length, then its buffer on the next pointer boundary.
     USHORT length = 0;
     void* buffer = nullptr;
     if (!ReadProcessMemory(process, block + offset, &length, sizeof length, nullptr) ||
-        !ReadProcessMemory(process, block + offset + kBufferInString, &buffer, sizeof buffer,
+        !ReadProcessMemory(process, block + offset + sizeof buffer, &buffer, sizeof buffer,
                            nullptr))
         return {};
     std::wstring wide(length / 2, L'\0');
@@ -71,8 +71,9 @@ StartInfo ReadStartInfo(DWORD processId) {
     static auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
     if (!query) return info;
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
-    if (!process) return info;
+    ScopedHandle owned(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    if (!owned) return info;
+    HANDLE process = owned.Get();
     struct {
         LONG exitStatus;
         BYTE* peb;
@@ -87,7 +88,6 @@ StartInfo ReadStartInfo(DWORD processId) {
         info.currentDir = ReadUnicodeString(process, parameters, kCurrentDirAt);
         info.read = !info.commandLine.empty();
     }
-    CloseHandle(process);
     return info;
 }
 
@@ -109,9 +109,9 @@ std::string TrimmedFolder(std::string path) {
 
 } // namespace
 
-void EditorWatch::poll() {
+void EditorWatch::Poll() {
     DWORD now = GetTickCount();
-    if (lastPoll_ && now - lastPoll_ < PollEveryMs) return;
+    if (lastPoll_ && now - lastPoll_ < kPollEveryMs) return;
     lastPoll_ = now;
     for (const ProcessEntry& entry : Editors()) {
         if (entry.parent != parent_) continue;
@@ -119,19 +119,20 @@ void EditorWatch::poll() {
             return editor.processId == entry.id;
         });
         if (known) continue;
-        HANDLE process = OpenToEnd(entry.id);
-        if (process) editors_.push_back({entry.id, process, ReadStartInfo(entry.id).commandLine});
+        ScopedHandle process(OpenToEnd(entry.id));
+        if (process)
+            editors_.push_back({entry.id, std::move(process), ReadStartInfo(entry.id).commandLine});
     }
 }
 
-bool EditorWatch::startedOnReadme() const {
+bool EditorWatch::StartedOnReadme() const {
     return std::any_of(editors_.begin(), editors_.end(), [](const Editor& editor) {
         return editor.commandLine.empty() ||
                FoldPath(editor.commandLine).find("README.TXT") != std::string::npos;
     });
 }
 
-std::string EditorWatch::commandLines() const {
+std::string EditorWatch::CommandLines() const {
     std::string lines;
     for (const Editor& editor : editors_)
         lines +=
@@ -141,14 +142,9 @@ std::string EditorWatch::commandLines() const {
     return lines;
 }
 
-EditorWatch::~EditorWatch() {
+void EditorWatch::CloseAll() {
     for (const Editor& editor : editors_)
-        CloseHandle(editor.process);
-}
-
-void EditorWatch::closeAll() {
-    for (const Editor& editor : editors_)
-        End(editor.process);
+        End(editor.process.Get());
 }
 
 void CloseLeftoverEditors(const std::string& programDir) {
@@ -156,10 +152,7 @@ void CloseLeftoverEditors(const std::string& programDir) {
     for (const ProcessEntry& entry : Editors()) {
         StartInfo info = ReadStartInfo(entry.id);
         if (!info.read || TrimmedFolder(info.currentDir) != wanted) continue;
-        if (HANDLE process = OpenToEnd(entry.id)) {
-            End(process);
-            CloseHandle(process);
-        }
+        if (ScopedHandle process(OpenToEnd(entry.id)); process) End(process.Get());
     }
 }
 

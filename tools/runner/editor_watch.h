@@ -2,7 +2,7 @@
 // notepad.exe whose parent is the program's process.
 #pragma once
 
-#include <windows.h>
+#include "host/handles_win32.h"
 
 #include <string>
 #include <vector>
@@ -12,23 +12,22 @@ namespace vorn::runner {
 class EditorWatch {
   public:
     explicit EditorWatch(DWORD parentProcessId) : parent_(parentProcessId) {}
-    ~EditorWatch();
     EditorWatch(const EditorWatch&) = delete;
     EditorWatch& operator=(const EditorWatch&) = delete;
     // Looks at the running processes; cheap enough to call while waiting.
-    void poll();
-    bool started() const { return !editors_.empty(); }
+    void Poll();
+    bool Started() const { return !editors_.empty(); }
     // Whether one of them has readme.txt on its command line. When a command
     // line cannot be read, the editor counts as started on it.
-    bool startedOnReadme() const;
-    std::string commandLines() const; // UTF-8, for messages
+    bool StartedOnReadme() const;
+    std::string CommandLines() const; // UTF-8, for messages
     // Ends every editor seen; the runner has no use for them after the run.
-    void closeAll();
+    void CloseAll();
 
   private:
     struct Editor {
         DWORD processId;
-        HANDLE process;          // held from the first sight, so the id cannot be reused
+        ScopedHandle process;    // held from the first sight, so the id cannot be reused
         std::string commandLine; // empty when it could not be read
     };
     DWORD parent_;

@@ -1,3 +1,4 @@
+// Implements tools/runner/expectations.h.
 #include "tools/runner/expectations.h"
 
 #include "tools/runner/file_content.h"
@@ -10,7 +11,7 @@ namespace {
 
 // Returned by the profile API for a key that is not there; no real entry
 // holds these bytes.
-const char* const AbsentSentinel = "\x01vorn-runner: no such key\x01";
+const char* const kAbsentSentinel = "\x01vorn-runner: no such key\x01";
 
 std::string Text(const std::string& cp932) {
     return robot::Quoted(robot::Cp932ToUtf8(cp932));
@@ -72,7 +73,7 @@ std::optional<std::string> CheckRegistry(const RegistryExpectation& expectation,
         expectation.field + " HKEY_CURRENT_USER\\" + robot::Cp932ToUtf8(expectation.key);
     if (expectation.sameAsBefore) {
         std::vector<std::string> now = ListTree(expectation.key, true);
-        const std::vector<std::string>& before = settings.tree(expectation.key);
+        const std::vector<std::string>& before = settings.Tree(expectation.key);
         if (now == before) return std::nullopt;
         return where + ": not the same as before the run: " + FirstDifferentLine(before, now);
     }
@@ -106,11 +107,11 @@ std::optional<std::string> CheckFile(const FileExpectation& expectation, const F
             return where + "should be absent but is " + Describe(now);
         return std::nullopt;
     case FileExpectation::Kind::Unchanged:
-        return CompareStates(where + "changed: ", record.before(expectation.path), now);
+        return CompareStates(where + "changed: ", record.Before(expectation.path), now);
     case FileExpectation::Kind::SameAsBefore:
         return CompareStates(where + "not the same as " +
                                  robot::Cp932ToUtf8(expectation.otherPath) + " before the run: ",
-                             record.before(expectation.otherPath), now);
+                             record.Before(expectation.otherPath), now);
     default: {
         FileState expected;
         expected.kind = FileState::Kind::File;
@@ -142,9 +143,9 @@ std::optional<std::string> CheckIni(const IniExpectation& expectation,
                FirstDifferentLine(Utf8Lines(before), Utf8Lines(now));
     }
     char value[8192] = "";
-    GetPrivateProfileStringA(expectation.section.c_str(), expectation.key.c_str(), AbsentSentinel,
+    GetPrivateProfileStringA(expectation.section.c_str(), expectation.key.c_str(), kAbsentSentinel,
                              value, sizeof value, expectation.path.c_str());
-    bool absent = std::string(value) == AbsentSentinel;
+    bool absent = std::string(value) == kAbsentSentinel;
     std::string where = Where(expectation.field, expectation.path) + "[" +
                         robot::Cp932ToUtf8(expectation.section) + "] " + Text(expectation.key) +
                         ": ";
@@ -160,11 +161,11 @@ std::optional<std::string> CheckIni(const IniExpectation& expectation,
 
 } // namespace
 
-void FileRecord::take(const std::string& path, HANDLE heldOpen) {
+void FileRecord::Take(const std::string& path, HANDLE heldOpen) {
     states_[FoldPath(path)] = ReadFileState(path, heldOpen);
 }
 
-const FileState& FileRecord::before(const std::string& path) const {
+const FileState& FileRecord::Before(const std::string& path) const {
     static const FileState absent;
     auto found = states_.find(FoldPath(path));
     return found == states_.end() ? absent : found->second;
@@ -184,7 +185,7 @@ std::vector<std::string> ReadIniSection(const std::string& path, const std::stri
     return entries;
 }
 
-void SettingsRecord::take(const Expectations& expect) {
+void SettingsRecord::Take(const Expectations& expect) {
     for (const RegistryExpectation& registry : expect.registry)
         if (registry.sameAsBefore) trees_[Fold(registry.key)] = ListTree(registry.key, true);
     for (const IniExpectation& ini : expect.ini)
@@ -193,7 +194,7 @@ void SettingsRecord::take(const Expectations& expect) {
                 ReadIniSection(ini.path, ini.section);
 }
 
-const std::vector<std::string>& SettingsRecord::tree(const std::string& key) const {
+const std::vector<std::string>& SettingsRecord::Tree(const std::string& key) const {
     static const std::vector<std::string> none;
     auto found = trees_.find(Fold(key));
     return found == trees_.end() ? none : found->second;

@@ -14,8 +14,8 @@ namespace vorn::runner {
 // program starts; keyed by folded path.
 class FileRecord {
   public:
-    void take(const std::string& path, HANDLE heldOpen);
-    const FileState& before(const std::string& path) const;
+    void Take(const std::string& path, HANDLE heldOpen);
+    const FileState& Before(const std::string& path) const;
 
   private:
     std::map<std::string, FileState> states_;
@@ -25,8 +25,8 @@ class FileRecord {
 // right before the first program starts.
 class SettingsRecord {
   public:
-    void take(const Expectations& expect);
-    const std::vector<std::string>& tree(const std::string& key) const;
+    void Take(const Expectations& expect);
+    const std::vector<std::string>& Tree(const std::string& key) const;
     const std::vector<std::string>& section(const std::string& path,
                                             const std::string& section) const;
 

@@ -1,24 +1,12 @@
+// Implements tools/runner/file_access.h.
 #include "tools/runner/file_access.h"
 
 #include "tools/robot/text_codec.h"
 
+#include "host/handles_win32.h"
+
 namespace vorn::runner {
 namespace {
-
-class Handle {
-  public:
-    explicit Handle(HANDLE handle) : handle_(handle) {}
-    ~Handle() {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    HANDLE get() const { return handle_; }
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-
-  private:
-    HANDLE handle_;
-};
 
 bool ReadAll(HANDLE file, std::string& bytes) {
     bytes.clear();
@@ -53,10 +41,6 @@ std::string ShownPath(const std::string& path) {
     return robot::Cp932ToUtf8(path);
 }
 
-std::string ErrorSuffix(DWORD error) {
-    return " (error " + std::to_string(error) + ")";
-}
-
 FileState ReadFileState(const std::string& path, HANDLE heldOpen) {
     FileState state;
     DWORD attributes = GetFileAttributesA(path.c_str());
@@ -77,10 +61,10 @@ FileState ReadFileState(const std::string& path, HANDLE heldOpen) {
     if (heldOpen) {
         read = ReadAll(heldOpen, state.bytes);
     } else {
-        Handle file(CreateFileA(path.c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        read = file.valid() && ReadAll(file.get(), state.bytes);
+        ScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        read = file && ReadAll(file.Get(), state.bytes);
     }
     if (!read) {
         state.kind = FileState::Kind::Unreadable;
@@ -123,15 +107,14 @@ void WriteWholeFile(const std::string& path, const std::string& bytes) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid())
-        throw MachineError("cannot create " + ShownPath(path) + ErrorSuffix(GetLastError()));
+    ScopedHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) throw MachineError("cannot create " + ShownPath(path) + ErrorSuffix(GetLastError()));
     size_t done = 0;
     while (done < bytes.size()) {
         DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
         DWORD written = 0;
-        if (!WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) || !written)
+        if (!WriteFile(file.Get(), bytes.data() + done, chunk, &written, nullptr) || !written)
             throw MachineError("cannot write " + ShownPath(path) + ErrorSuffix(GetLastError()));
         done += written;
     }
@@ -150,16 +133,15 @@ void RemovePath(const std::string& path) {
 
 void EmptyFolder(const std::string& path) {
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
+    ScopedFind search(FindFirstFileA((path + "\\*").c_str(), &found));
+    if (!search) return;
     do {
         std::string name = found.cFileName;
         if (name == "." || name == "..") continue;
         std::string child = path + "\\" + name;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) EmptyFolder(child);
         RemovePath(child);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    } while (FindNextFileA(search.Get(), &found));
 }
 
 void SetReadOnly(const std::string& path) {
@@ -189,11 +171,10 @@ void SetLastWriteLocalTime(const std::string& path, const SYSTEMTIME& localTime,
     if (readOnly) SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
     DWORD error = NO_ERROR;
     {
-        Handle file(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-        if (!file.valid() || !SetFileTime(file.get(), nullptr, nullptr, &utc))
-            error = GetLastError();
+        ScopedHandle file(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (!file || !SetFileTime(file.Get(), nullptr, nullptr, &utc)) error = GetLastError();
     }
     if (readOnly) SetFileAttributesA(path.c_str(), attributes);
     if (error != NO_ERROR)

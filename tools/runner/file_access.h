@@ -3,12 +3,16 @@
 // code page 932; error messages UTF-8.
 #pragma once
 
+#include "tools/robot/text_codec.h"
+
 #include <windows.h>
 
 #include <stdexcept>
 #include <string>
 
 namespace vorn::runner {
+
+using robot::ErrorSuffix;
 
 // The machine could not be put into the state a scenario asks for.
 struct MachineError : std::runtime_error {
@@ -50,6 +54,5 @@ void SetLastWriteLocalTime(const std::string& path, const SYSTEMTIME& localTime,
 std::string FoldPath(const std::string& path);
 
 std::string ShownPath(const std::string& path); // UTF-8, for messages
-std::string ErrorSuffix(DWORD error);           // " (error 5)"
 
 } // namespace vorn::runner

@@ -1,3 +1,4 @@
+// Implements tools/runner/file_content.h.
 #include "tools/runner/file_content.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// Implements tools/runner/json_fields.h.
 #include "tools/runner/json_fields.h"
 
 #include "tools/robot/text_codec.h"

@@ -1,4 +1,7 @@
+// Implements tools/runner/leftovers.h.
 #include "tools/runner/leftovers.h"
+
+#include "host/handles_win32.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -45,16 +48,15 @@ std::set<std::string> Entries(const std::string& folder, std::vector<std::string
                               std::vector<bool>* isFolder) {
     std::set<std::string> entries;
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return entries;
+    ScopedFind search(FindFirstFileA((folder + "\\*").c_str(), &found));
+    if (!search) return entries;
     do {
         std::string name = found.cFileName;
         if (name == "." || name == "..") continue;
         entries.insert(FoldPath(name));
         if (names) names->push_back(name);
         if (isFolder) isFolder->push_back(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    } while (FindNextFileA(search.Get(), &found));
     return entries;
 }
 
@@ -71,7 +73,7 @@ LeftoverWatch::LeftoverWatch(const Scenario& scenario, const MachineLayout& layo
         folders_.push_back({folder, Exists(folder), Entries(folder, nullptr, nullptr)});
 }
 
-void LeftoverWatch::record() const {
+void LeftoverWatch::Record() const {
     std::string list;
     for (const Folder& folder : folders_) {
         if (!folder.existed && Exists(folder.path)) list += "D " + folder.path + "\n";

@@ -18,7 +18,7 @@ class LeftoverWatch {
     // the reset, before the setup.
     LeftoverWatch(const Scenario& scenario, const MachineLayout& layout);
     // After the run: adds everything new in those folders to the list.
-    void record() const;
+    void Record() const;
 
   private:
     struct Folder {

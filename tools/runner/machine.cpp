@@ -1,3 +1,4 @@
+// Implements tools/runner/machine.h.
 #include "tools/runner/machine.h"
 
 #include "tools/runner/leftovers.h"
@@ -8,7 +9,7 @@
 namespace vorn::runner {
 namespace {
 
-const char* const ClientRegistryKey = "Software\\Mirabilis";
+const char* const kClientRegistryKey = "Software\\Mirabilis";
 
 std::string WinIni(const MachineLayout& layout) {
     return layout.windowsDir + "\\win.ini";
@@ -70,29 +71,27 @@ std::string ProgramSource(const MachineLayout& layout, const std::string& progra
            program;
 }
 
-void FileLocks::hold(const std::string& path) {
+void FileLocks::Hold(const std::string& path) {
     std::string key = FoldPath(path);
     if (handles_.count(key)) return;
     // Write-attribute access lets a scenario also set the time of a held file.
-    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | FILE_WRITE_ATTRIBUTES, 0, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
+    ScopedHandle handle(CreateFileA(path.c_str(), GENERIC_READ | FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle)
         throw MachineError(
             "cannot hold " + ShownPath(path) + " open" +
             (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND
                  ? std::string(": it does not exist")
                  : ErrorSuffix(GetLastError())));
-    handles_[key] = handle;
+    handles_[key] = std::move(handle);
 }
 
-HANDLE FileLocks::handleFor(const std::string& path) const {
+HANDLE FileLocks::HandleFor(const std::string& path) const {
     auto found = handles_.find(FoldPath(path));
-    return found == handles_.end() ? nullptr : found->second;
+    return found == handles_.end() ? nullptr : found->second.Get();
 }
 
-void FileLocks::release() {
-    for (auto& [path, handle] : handles_)
-        CloseHandle(handle);
+void FileLocks::Release() {
     handles_.clear();
 }
 
@@ -102,7 +101,7 @@ std::vector<std::string> WatchedSystemFiles(const MachineLayout& layout) {
 }
 
 void ResetMachine(const Scenario& scenario, const MachineLayout& layout) {
-    RemoveKeyTree(ClientRegistryKey);
+    RemoveKeyTree(kClientRegistryKey);
 
     std::vector<std::string> paths = NamedFilePaths(scenario);
     for (const std::string& path : WatchedSystemFiles(layout))
@@ -135,9 +134,9 @@ void ApplySetup(const Scenario& scenario, FileLocks& locks) {
     for (const std::string& path : setup.readOnly)
         SetReadOnly(path);
     for (const std::string& path : setup.locked)
-        locks.hold(path);
+        locks.Hold(path);
     for (const TimeEntry& time : setup.mtime)
-        SetLastWriteLocalTime(time.path, time.localTime, locks.handleFor(time.path));
+        SetLastWriteLocalTime(time.path, time.localTime, locks.HandleFor(time.path));
 }
 
 } // namespace vorn::runner

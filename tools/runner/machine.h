@@ -5,6 +5,8 @@
 #include "tools/runner/file_access.h"
 #include "tools/runner/scenario.h"
 
+#include "host/handles_win32.h"
+
 #include <map>
 #include <string>
 #include <vector>
@@ -32,16 +34,15 @@ std::string ProgramSource(const MachineLayout& layout, const std::string& progra
 class FileLocks {
   public:
     FileLocks() = default;
-    ~FileLocks() { release(); }
     FileLocks(const FileLocks&) = delete;
     FileLocks& operator=(const FileLocks&) = delete;
 
-    void hold(const std::string& path); // throws MachineError
-    HANDLE handleFor(const std::string& path) const;
-    void release();
+    void Hold(const std::string& path); // throws MachineError
+    HANDLE HandleFor(const std::string& path) const;
+    void Release();
 
   private:
-    std::map<std::string, HANDLE> handles_; // by folded path
+    std::map<std::string, ScopedHandle> handles_; // by folded path
 };
 
 // Reset steps 1 to 4: the client's registry tree, the named files, win.ini,

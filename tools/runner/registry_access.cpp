@@ -1,3 +1,4 @@
+// Implements tools/runner/registry_access.h.
 #include "tools/runner/registry_access.h"
 
 #include "tools/runner/file_access.h"
@@ -5,25 +6,12 @@
 
 #include "tools/robot/text_codec.h"
 
+#include "host/handles_win32.h"
+
 #include <algorithm>
 
 namespace vorn::runner {
 namespace {
-
-class Key {
-  public:
-    Key() = default;
-    ~Key() {
-        if (key_) RegCloseKey(key_);
-    }
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-    HKEY* out() { return &key_; }
-    HKEY get() const { return key_; }
-
-  private:
-    HKEY key_ = nullptr;
-};
 
 std::vector<std::string> SubkeyNames(HKEY key) {
     std::vector<std::string> names;
@@ -40,12 +28,12 @@ std::vector<std::string> SubkeyNames(HKEY key) {
 
 LONG RemoveTree(HKEY parent, const std::string& name) {
     {
-        Key key;
-        LONG opened = RegOpenKeyExA(parent, name.c_str(), 0, KEY_READ | KEY_WRITE, key.out());
+        ScopedKey key;
+        LONG opened = RegOpenKeyExA(parent, name.c_str(), 0, KEY_READ | KEY_WRITE, key.Put());
         if (opened == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
         if (opened != ERROR_SUCCESS) return opened;
-        for (const std::string& child : SubkeyNames(key.get())) {
-            LONG removed = RemoveTree(key.get(), child);
+        for (const std::string& child : SubkeyNames(key.Get())) {
+            LONG removed = RemoveTree(key.Get(), child);
             if (removed != ERROR_SUCCESS) return removed;
         }
     }
@@ -101,9 +89,9 @@ void ListKey(HKEY key, const std::string& path, bool exact, std::vector<std::str
     std::vector<std::string> children = SubkeyNames(key);
     std::sort(children.begin(), children.end());
     for (const std::string& child : children) {
-        Key sub;
-        if (RegOpenKeyExA(key, child.c_str(), 0, KEY_READ, sub.out()) == ERROR_SUCCESS)
-            ListKey(sub.get(), path + "\\" + child, exact, lines);
+        ScopedKey sub;
+        if (RegOpenKeyExA(key, child.c_str(), 0, KEY_READ, sub.Put()) == ERROR_SUCCESS)
+            ListKey(sub.Get(), path + "\\" + child, exact, lines);
     }
 }
 
@@ -117,14 +105,14 @@ void RemoveKeyTree(const std::string& key) {
 }
 
 void WriteRegistryEntry(const RegistryEntry& entry) {
-    Key key;
+    ScopedKey key;
     LONG result = RegCreateKeyExA(HKEY_CURRENT_USER, entry.key.c_str(), 0, nullptr, 0,
-                                  KEY_READ | KEY_WRITE, nullptr, key.out(), nullptr);
+                                  KEY_READ | KEY_WRITE, nullptr, key.Put(), nullptr);
     if (result != ERROR_SUCCESS)
         throw MachineError(entry.field + ": cannot create the key " +
                            robot::Cp932ToUtf8(entry.key) + ErrorSuffix(result));
     if (!entry.valueName) return;
-    result = RegSetValueExA(key.get(), entry.valueName->c_str(), 0, entry.data.type,
+    result = RegSetValueExA(key.Get(), entry.valueName->c_str(), 0, entry.data.type,
                             reinterpret_cast<const BYTE*>(entry.data.bytes.data()),
                             static_cast<DWORD>(entry.data.bytes.size()));
     if (result != ERROR_SUCCESS)
@@ -133,24 +121,24 @@ void WriteRegistryEntry(const RegistryEntry& entry) {
 }
 
 bool KeyExists(const std::string& path) {
-    Key key;
-    return RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.out()) == ERROR_SUCCESS;
+    ScopedKey key;
+    return RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
 }
 
 ValueState ReadValue(const std::string& path, const std::string& valueName) {
     ValueState state;
-    Key key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.out()) != ERROR_SUCCESS)
+    ScopedKey key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS)
         return state;
     state.keyExists = true;
     DWORD type = 0, size = 0;
-    if (RegQueryValueExA(key.get(), valueName.c_str(), nullptr, &type, nullptr, &size) !=
+    if (RegQueryValueExA(key.Get(), valueName.c_str(), nullptr, &type, nullptr, &size) !=
         ERROR_SUCCESS)
         return state;
     state.valueExists = true;
     state.data.type = type;
     state.data.bytes.assign(size, '\0');
-    if (RegQueryValueExA(key.get(), valueName.c_str(), nullptr, &type,
+    if (RegQueryValueExA(key.Get(), valueName.c_str(), nullptr, &type,
                          reinterpret_cast<BYTE*>(state.data.bytes.data()), &size) == ERROR_SUCCESS)
         state.data.bytes.resize(size);
     return state;
@@ -198,10 +186,10 @@ bool SameData(const RegistryData& expected, const RegistryData& actual) {
 
 std::vector<std::string> ListTree(const std::string& path, bool exact) {
     std::vector<std::string> lines;
-    Key key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.out()) != ERROR_SUCCESS)
+    ScopedKey key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS)
         return {"(absent)"};
-    ListKey(key.get(), path, exact, lines);
+    ListKey(key.Get(), path, exact, lines);
     return lines;
 }
 

@@ -11,6 +11,8 @@
 
 #include "tools/robot/text_codec.h"
 
+#include "host/handles_win32.h"
+
 #include <fcntl.h>
 #include <io.h>
 
@@ -49,13 +51,12 @@ bool IsFile(const std::string& path) {
 std::vector<std::string> JsonFilesIn(const std::string& folder) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*.json").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
+    vorn::ScopedFind search(FindFirstFileA((folder + "\\*.json").c_str(), &found));
+    if (search) {
         do {
             if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
                 names.push_back(found.cFileName);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
+        } while (FindNextFileA(search.Get(), &found));
     }
     std::sort(names.begin(), names.end());
     std::vector<std::string> files;

@@ -70,10 +70,11 @@ struct Setup {
     std::vector<TimeEntry> mtime;
 };
 
-enum class DialogKind { Warning, Information, Input, ErrorReport, RuntimeError };
+// The kinds of dialog a scenario names (its "kind" field).
+enum class ScenarioDialogKind { Warning, Information, Input, ErrorReport, RuntimeError };
 
 struct ExpectedDialog {
-    DialogKind kind = DialogKind::Warning;
+    ScenarioDialogKind kind = ScenarioDialogKind::Warning;
     std::string kindName; // as written: "warning", "input", ...
     std::optional<std::string> caption, text, prompt, value, type;
     std::optional<std::vector<std::string>> buttons;

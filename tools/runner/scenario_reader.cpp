@@ -14,12 +14,12 @@ namespace {
 
 const struct {
     const char* name;
-    DialogKind kind;
-} DialogKinds[] = {{"warning", DialogKind::Warning},
-                   {"information", DialogKind::Information},
-                   {"input", DialogKind::Input},
-                   {"error-report", DialogKind::ErrorReport},
-                   {"runtime-error", DialogKind::RuntimeError}};
+    ScenarioDialogKind kind;
+} DialogKinds[] = {{"warning", ScenarioDialogKind::Warning},
+                   {"information", ScenarioDialogKind::Information},
+                   {"input", ScenarioDialogKind::Input},
+                   {"error-report", ScenarioDialogKind::ErrorReport},
+                   {"runtime-error", ScenarioDialogKind::RuntimeError}};
 
 std::vector<std::string> ReadTexts(const Field& field) {
     std::vector<std::string> texts;
@@ -46,7 +46,7 @@ ExpectedDialog ReadDialog(const Field& field) {
     if (!known)
         kind.fail("unknown dialog " + robot::Quoted(dialog.kindName) +
                   " (known: warning, information, input, error-report, runtime-error)");
-    bool input = dialog.kind == DialogKind::Input;
+    bool input = dialog.kind == ScenarioDialogKind::Input;
     if (auto caption = object.get("caption")) dialog.caption = caption->machineText();
     if (auto buttons = object.get("buttons")) dialog.buttons = ReadTexts(*buttons);
     if (auto text = object.get("text")) {

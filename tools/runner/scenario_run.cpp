@@ -1,3 +1,4 @@
+// Implements tools/runner/scenario_run.h.
 #include "tools/runner/scenario_run.h"
 
 #include "tools/runner/dialog_match.h"
@@ -14,8 +15,8 @@
 namespace vorn::runner {
 namespace {
 
-constexpr DWORD DialogTimeoutMs = 15000; // for each expected dialog, and for the end
-constexpr DWORD CloseTimeoutMs = 10000;  // for a dialog to go once answered
+constexpr DWORD kDialogTimeoutMs = 15000; // for each expected dialog, and for the end
+constexpr DWORD kCloseTimeoutMs = 10000;  // for a dialog to go once answered
 
 using Poll = std::function<void()>;
 
@@ -44,7 +45,7 @@ class Shots {
             folder_.clear();
         }
     }
-    void take(int number, const std::string& kind, const robot::Dialog& dialog) const {
+    void Take(int number, const std::string& kind, const robot::Dialog& dialog) const {
         if (folder_.empty()) return;
         char name[64];
         std::snprintf(name, sizeof name, "\\%02d-%s.bmp", number, kind.c_str());
@@ -80,7 +81,7 @@ std::optional<std::string> AnswerDialog(const ExpectedDialog& expected, robot::D
     } catch (const robot::RobotError& error) {
         return std::string("cannot answer: ") + error.what();
     }
-    if (!robot::WaitUntilClosed(program, dialog.window, CloseTimeoutMs, poll))
+    if (!robot::WaitUntilClosed(program, dialog.window, kCloseTimeoutMs, poll))
         return "still open 10 s after the answer " + Answer(expected.answers.back());
     return std::nullopt;
 }
@@ -93,24 +94,24 @@ std::optional<std::string> DriveDialogs(const ProgramRun& run, const robot::Prog
     for (size_t i = 0; i < count; ++i) {
         const ExpectedDialog& expected = run.dialogs[i];
         std::string label = "dialog " + std::to_string(i + 1) + " (" + expected.kindName + ")";
-        robot::WaitResult wait = robot::WaitForDialog(program, DialogTimeoutMs, poll);
+        robot::WaitResult wait = robot::WaitForDialog(program, kDialogTimeoutMs, poll);
         if (wait.kind == robot::WaitResult::Ended)
             return label + ": missing: the program ended with exit code " +
-                   std::to_string(program.exitCode()) +
+                   std::to_string(program.ExitCode()) +
                    (i ? " after dialog " + std::to_string(i) : " before any dialog");
         if (wait.kind == robot::WaitResult::TimedOut)
             return label + ": missing: no dialog appeared within 15 s";
         robot::Dialog dialog = robot::ReadDialog(wait.dialog);
-        shots.take(firstShot + static_cast<int>(i), expected.kindName, dialog);
+        shots.Take(firstShot + static_cast<int>(i), expected.kindName, dialog);
         if (auto difference = FindDifference(expected, dialog, title))
             return label + ": " + *difference;
         if (auto problem = AnswerDialog(expected, dialog, program, poll))
             return label + ": " + *problem;
     }
-    robot::WaitResult wait = robot::WaitForDialog(program, DialogTimeoutMs, poll);
+    robot::WaitResult wait = robot::WaitForDialog(program, kDialogTimeoutMs, poll);
     if (wait.kind == robot::WaitResult::DialogShown) {
         robot::Dialog dialog = robot::ReadDialog(wait.dialog);
-        shots.take(firstShot + static_cast<int>(count), "extra", dialog);
+        shots.Take(firstShot + static_cast<int>(count), "extra", dialog);
         return "dialog " + std::to_string(count + 1) + ": extra dialog: " + Sketch(dialog);
     }
     if (wait.kind == robot::WaitResult::TimedOut)
@@ -127,26 +128,26 @@ std::optional<std::string> PerformRun(const Scenario& scenario, size_t index,
     const MachineLayout& layout = options.layout;
     std::optional<std::string> difference;
     robot::Program program("\"" + layout.programDir + "\\" + run.program + "\"", layout.programDir);
-    EditorWatch editors(program.processId());
-    Poll poll = [&editors] { editors.poll(); };
+    EditorWatch editors(program.ProcessId());
+    Poll poll = [&editors] { editors.Poll(); };
     if (options.interactive) {
         std::fprintf(stderr, "runner: %s runs; answer its dialogs by hand\n", run.program.c_str());
         std::fflush(stderr);
-        while (!program.waitForEnd(200))
+        while (!program.WaitForEnd(200))
             poll();
     } else {
         difference = DriveDialogs(run, program, shots, shotNumber, poll);
         shotNumber += static_cast<int>(run.dialogs.size());
     }
-    if (difference) program.kill();
-    program.waitForEnd(5000);
-    editors.poll();
-    exitCode = program.exitCode();
+    if (difference) program.Kill();
+    program.WaitForEnd(5000);
+    editors.Poll();
+    exitCode = program.ExitCode();
     // The editor counts when any of the runs started it.
-    facts.editorStarted = facts.editorStarted || editors.started();
-    facts.editorOnReadme = facts.editorOnReadme || editors.startedOnReadme();
-    facts.editorCommandLines += editors.commandLines();
-    if (!options.interactive) editors.closeAll();
+    facts.editorStarted = facts.editorStarted || editors.Started();
+    facts.editorOnReadme = facts.editorOnReadme || editors.StartedOnReadme();
+    facts.editorCommandLines += editors.CommandLines();
+    if (!options.interactive) editors.CloseAll();
     if (!difference && run.exitCode && !options.interactive &&
         static_cast<DWORD>(*run.exitCode) != exitCode)
         difference = "exit code: expected " + std::to_string(static_cast<DWORD>(*run.exitCode)) +
@@ -188,15 +189,15 @@ ScenarioOutcome RunScenario(const Scenario& scenario, const RunOptions& options)
         if (options.summary)
             before = TakeSnapshot(summaryPaths, layout.windowsDir + "\\win.ini", locks);
     } catch (const MachineError& error) {
-        leftovers.record();
+        leftovers.Record();
         outcome.difference = std::string("setup: ") + error.what();
         return outcome;
     }
     FileRecord record;
     for (const std::string& path : PathsToRecord(scenario.expect))
-        record.take(path, locks.handleFor(path));
+        record.Take(path, locks.HandleFor(path));
     SettingsRecord settings;
-    settings.take(scenario.expect);
+    settings.Take(scenario.expect);
 
     std::optional<std::string> difference;
     RunFacts facts;
@@ -211,8 +212,8 @@ ScenarioOutcome RunScenario(const Scenario& scenario, const RunOptions& options)
     } catch (const robot::RobotError& error) {
         difference = std::string("cannot run the program: ") + error.what();
     }
-    locks.release();
-    leftovers.record();
+    locks.Release();
+    leftovers.Record();
     outcome.exitCode = exitCode;
     if (!difference && !options.interactive)
         difference = FindUnmetExpectation(scenario.expect, facts, record, settings);

@@ -11,7 +11,7 @@ namespace vorn::runner {
 namespace {
 
 // Large enough for any client program file, small enough to stay in memory.
-constexpr std::uint64_t MaxFileSize = 256ull << 20;
+constexpr std::uint64_t kMaxFileSize = 256ull << 20;
 
 const struct {
     const char* name;
@@ -26,7 +26,7 @@ std::string Shortened(const std::string& utf8) {
 Content ReadBytes(const Field& field) {
     Object object(field);
     ByteFill fill;
-    fill.size = object.need("size").unsignedInteger(MaxFileSize);
+    fill.size = object.need("size").unsignedInteger(kMaxFileSize);
     if (auto kind = object.get("fill")) {
         std::string name = kind->utf8();
         if (name != "zero" && name != "random") kind->fail("expected \"zero\" or \"random\"");
@@ -37,7 +37,7 @@ Content ReadBytes(const Field& field) {
         for (const Field& entry : put->list()) {
             std::vector<Field> pair = entry.list();
             if (pair.size() != 2) entry.fail("expected [offset, text]");
-            std::uint64_t offset = pair[0].unsignedInteger(MaxFileSize);
+            std::uint64_t offset = pair[0].unsignedInteger(kMaxFileSize);
             std::string text = pair[1].machineText();
             if (offset + text.size() > fill.size)
                 entry.fail("the text runs past the end of the file (offset " +

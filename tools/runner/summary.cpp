@@ -1,3 +1,4 @@
+// Implements tools/runner/summary.h.
 #include "tools/runner/summary.h"
 
 #include "tools/runner/file_access.h"
@@ -14,7 +15,7 @@
 namespace vorn::runner {
 namespace {
 
-const char* const ClientKey = "Software\\Mirabilis";
+const char* const kClientKey = "Software\\Mirabilis";
 
 std::string StateLine(const FileState& state) {
     std::string line = Describe(state);
@@ -75,8 +76,8 @@ MachineSnapshot TakeSnapshot(const std::vector<std::string>& paths, const std::s
                              const FileLocks& locks) {
     MachineSnapshot snapshot;
     for (const std::string& path : paths)
-        snapshot.files.emplace_back(path, StateLine(ReadFileState(path, locks.handleFor(path))));
-    snapshot.registry = ListTree(ClientKey);
+        snapshot.files.emplace_back(path, StateLine(ReadFileState(path, locks.HandleFor(path))));
+    snapshot.registry = ListTree(kClientKey);
     snapshot.fontSubstitutes = FontSubstitutes(winIni);
     return snapshot;
 }

@@ -20,8 +20,8 @@
 
 namespace {
 
-constexpr int ClosedResult = 20, QuitResult = 30, EndSessionResult = 40, WrongTextResult = 50;
-constexpr int EditId = 100;
+constexpr int kClosedResult = 20, kQuitResult = 30, kEndSessionResult = 40, kWrongTextResult = 50;
+constexpr int kEditId = 100;
 
 int result = 0;
 std::string expectedText;
@@ -29,24 +29,24 @@ bool isInput = false;
 bool slowTab = false;
 
 LRESULT CALLBACK ApplicationProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_ENDSESSION && wParam) ExitProcess(EndSessionResult);
+    if (message == WM_ENDSESSION && wParam) ExitProcess(kEndSessionResult);
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
-        if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) != EditId) {
+        if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) != kEditId) {
             result = LOWORD(wParam);
             if (isInput && result == IDOK) {
                 char text[512] = "";
-                GetDlgItemTextA(window, EditId, text, sizeof text);
-                if (expectedText != text) result = WrongTextResult;
+                GetDlgItemTextA(window, kEditId, text, sizeof text);
+                if (expectedText != text) result = kWrongTextResult;
             }
         }
         return 0;
     case WM_CLOSE:
-        result = ClosedResult;
+        result = kClosedResult;
         return 0;
     }
     return DefDlgProcA(window, message, wParam, lParam);
@@ -88,7 +88,7 @@ int RunModal(HWND form, HWND firstFocus) {
     SetFocus(firstFocus);
     MSG message;
     while (result == 0) {
-        if (GetMessageA(&message, nullptr, 0, 0) <= 0) return QuitResult;
+        if (GetMessageA(&message, nullptr, 0, 0) <= 0) return kQuitResult;
         if (slowTab && message.message == WM_KEYDOWN && message.wParam == VK_TAB) Sleep(500);
         if (!IsDialogMessageA(form, &message)) {
             TranslateMessage(&message);
@@ -119,7 +119,7 @@ int ShowInput(HWND application, char** argv) {
     expectedText = argv[5];
     HWND form = MakeForm(application, argv[2], 360, 150);
     Child(form, "STATIC", argv[3], SS_LEFT, -1, 10, 10, 300, 20);
-    HWND edit = Child(form, "EDIT", argv[4], WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, EditId, 10,
+    HWND edit = Child(form, "EDIT", argv[4], WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, kEditId, 10,
                       34, 320, 22);
     Child(form, "BUTTON", "OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, 70, 70, 90, 26);
     Child(form, "BUTTON", "Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, 180, 70, 90, 26);
@@ -134,7 +134,7 @@ int main(int argc, char** argv) {
     HWND application = MakeApplicationWindow();
     if (shape == "messagebox" && argc == 5) {
         int answer = MessageBoxA(nullptr, argv[4], argv[3], std::strtoul(argv[2], nullptr, 10));
-        return answer == 0 ? QuitResult : answer;
+        return answer == 0 ? kQuitResult : answer;
     }
     if (shape == "form" && argc >= 5) return ShowForm(application, argc, argv);
     if (shape == "slow-form" && argc >= 5) {

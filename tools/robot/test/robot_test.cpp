@@ -43,7 +43,7 @@ Outcome Drive(const std::string& commandLine, std::initializer_list<std::string>
             WaitResult wait = WaitForDialog(program, 10000);
             if (wait.kind != WaitResult::DialogShown) {
                 outcome.error = "no dialog for the answer " + answer;
-                program.kill();
+                program.Kill();
                 return outcome;
             }
             outcome.dialogs.push_back(ReadDialog(wait.dialog));
@@ -53,11 +53,11 @@ Outcome Drive(const std::string& commandLine, std::initializer_list<std::string>
             Perform(program, outcome.dialogs.back(), *action);
             if (!WaitUntilClosed(program, wait.dialog, 1500)) Settle(program);
         }
-        if (!program.waitForEnd(10000)) {
+        if (!program.WaitForEnd(10000)) {
             outcome.error = "the target did not end after the answers";
-            program.kill();
+            program.Kill();
         }
-        outcome.exitCode = program.exitCode();
+        outcome.exitCode = program.ExitCode();
     } catch (const std::exception& error) {
         outcome.error = error.what();
     }
@@ -93,8 +93,8 @@ TEST(RobotMessageBox, ListsButtonsLeftToRightAndPressesTheSecond) {
     ASSERT_EQ(box.buttons.size(), 2u);
     EXPECT_EQ(box.buttons[0], "OK"); // MB_OKCANCEL: OK on the left
     Perform(program, box, *ParseAction("press " + box.buttons[1], nullptr));
-    ASSERT_TRUE(program.waitForEnd(10000));
-    EXPECT_EQ(program.exitCode(), static_cast<DWORD>(IDCANCEL));
+    ASSERT_TRUE(program.WaitForEnd(10000));
+    EXPECT_EQ(program.ExitCode(), static_cast<DWORD>(IDCANCEL));
 }
 
 TEST(RobotForm, ReadsTextAndButtonsInScreenOrderNotWindowOrder) {
@@ -191,8 +191,8 @@ TEST(RobotKeys, EachKeyIsHandledBeforeTheNextIsSent) {
     ASSERT_TRUE(GetGUIThreadInfo(form.threadId, &thread));
     EXPECT_EQ(thread.hwndFocus, cancel) << "Perform returned before the Tab was handled";
     Perform(program, form, *ParseAction("key enter", nullptr));
-    ASSERT_TRUE(program.waitForEnd(10000));
-    EXPECT_EQ(program.exitCode(), 2u);
+    ASSERT_TRUE(program.WaitForEnd(10000));
+    EXPECT_EQ(program.ExitCode(), 2u);
 }
 
 TEST(RobotKeys, KeysReachTheDialogsFocusWhileAnotherWindowIsInFront) {
@@ -217,8 +217,8 @@ TEST(RobotKeys, KeysReachTheDialogsFocusWhileAnotherWindowIsInFront) {
     ASSERT_TRUE(GetGUIThreadInfo(box.threadId, &thread));
     EXPECT_EQ(thread.hwndFocus, ok);
     Perform(program, box, *ParseAction("key enter", nullptr));
-    ASSERT_TRUE(program.waitForEnd(10000));
-    EXPECT_EQ(program.exitCode(), 1u);
+    ASSERT_TRUE(program.WaitForEnd(10000));
+    EXPECT_EQ(program.ExitCode(), 1u);
     DestroyWindow(other);
 }
 
@@ -256,9 +256,9 @@ TEST(RobotSystem, TheHiddenApplicationWindowIsNoDialog) {
     Program program(Command({"form", "c", "t", "OK"}), "");
     WaitResult wait = WaitForDialog(program, 10000);
     ASSERT_EQ(wait.kind, WaitResult::DialogShown);
-    EXPECT_EQ(program.dialogWindows().size(), 1u);
-    EXPECT_NE(program.applicationWindow(), nullptr);
-    program.kill();
+    EXPECT_EQ(program.DialogWindows().size(), 1u);
+    EXPECT_NE(program.ApplicationWindow(), nullptr);
+    program.Kill();
 }
 
 TEST(RobotInput, ReadsPromptAndFieldAndTypesReplacingTheText) {
@@ -276,8 +276,8 @@ TEST(RobotInput, ReadsPromptAndFieldAndTypesReplacingTheText) {
     TypeIntoEdit(box, "ＭＳ ゴシック");
     EXPECT_EQ(ReadDialog(wait.dialog).editText, "ＭＳ ゴシック");
     Perform(program, box, *ParseAction("press OK", nullptr));
-    ASSERT_TRUE(program.waitForEnd(10000));
-    EXPECT_EQ(program.exitCode(), 1u); // the target saw exactly the typed text
+    ASSERT_TRUE(program.WaitForEnd(10000));
+    EXPECT_EQ(program.ExitCode(), 1u); // the target saw exactly the typed text
 }
 
 TEST(RobotInput, TypingNothingEmptiesTheField) {
@@ -287,8 +287,8 @@ TEST(RobotInput, TypingNothingEmptiesTheField) {
     Dialog box = ReadDialog(wait.dialog);
     TypeIntoEdit(box, "");
     Perform(program, box, *ParseAction("key enter", nullptr));
-    ASSERT_TRUE(program.waitForEnd(10000));
-    EXPECT_EQ(program.exitCode(), 1u);
+    ASSERT_TRUE(program.WaitForEnd(10000));
+    EXPECT_EQ(program.ExitCode(), 1u);
 }
 
 TEST(RobotScreenshot, WritesA24BitBmpOfTheWholeWindow) {
@@ -300,7 +300,7 @@ TEST(RobotScreenshot, WritesA24BitBmpOfTheWholeWindow) {
     GetTempPathA(sizeof folder, folder);
     std::string path = std::string(folder) + "robot_test_shot.bmp";
     SaveScreenshot(form.window, path);
-    program.kill();
+    program.Kill();
 
     std::ifstream file(path, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());

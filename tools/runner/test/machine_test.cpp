@@ -52,9 +52,7 @@ TEST_F(MachineTest, LastWriteTimeIsSetInLocalTimeEvenOnReadOnlyFiles) {
     local.wYear = 1979, local.wMonth = 12, local.wDay = 31, local.wHour = 23;
     SetLastWriteLocalTime(path, local, nullptr);
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path.c_str(), &found);
-    ASSERT_NE(search, INVALID_HANDLE_VALUE);
-    FindClose(search);
+    ASSERT_TRUE(vorn::ScopedFind(FindFirstFileA(path.c_str(), &found)));
     FILETIME localFile;
     SYSTEMTIME back;
     FileTimeToLocalFileTime(&found.ftLastWriteTime, &localFile);
@@ -70,17 +68,17 @@ TEST_F(MachineTest, AHeldFileRefusesOthersButReadsThroughTheHold) {
     std::string path = folder_ + "\\held.dll";
     WriteWholeFile(path, "held bytes");
     FileLocks locks;
-    locks.hold(path);
+    locks.Hold(path);
     HANDLE other = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_EQ(other, INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     EXPECT_EQ(ReadFileState(path).kind, FileState::Kind::Unreadable);
-    EXPECT_EQ(ReadFileState(path, locks.handleFor(path)).bytes, "held bytes");
-    EXPECT_NE(locks.handleFor(FoldPath(path)), nullptr); // found whatever the case
-    locks.release();
+    EXPECT_EQ(ReadFileState(path, locks.HandleFor(path)).bytes, "held bytes");
+    EXPECT_NE(locks.HandleFor(FoldPath(path)), nullptr); // found whatever the case
+    locks.Release();
     EXPECT_EQ(ReadFileState(path).bytes, "held bytes");
-    EXPECT_THROW(locks.hold(folder_ + "\\missing"), MachineError);
+    EXPECT_THROW(locks.Hold(folder_ + "\\missing"), MachineError);
 }
 
 TEST_F(MachineTest, RegistryValuesGoInAndComeBackWithTheirTypes) {
@@ -125,7 +123,7 @@ TEST_F(MachineTest, ExpectationsReportTheFirstUnmetOne) {
     unchanged.kind = FileExpectation::Kind::Unchanged;
     expect.files.push_back(unchanged);
     FileRecord record;
-    record.take(file, nullptr);
+    record.Take(file, nullptr);
     RunFacts facts;
     EXPECT_FALSE(FindUnmetExpectation(expect, facts, record, SettingsRecord()));
 
@@ -155,9 +153,9 @@ TEST_F(MachineTest, ExpectationsReportTheFirstUnmetOne) {
 
 TEST(EditorWatch, SeesNoEditorOfAProcessThatStartedNone) {
     EditorWatch watch(GetCurrentProcessId());
-    watch.poll();
-    EXPECT_FALSE(watch.started());
-    EXPECT_EQ(watch.commandLines(), "");
+    watch.Poll();
+    EXPECT_FALSE(watch.Started());
+    EXPECT_EQ(watch.CommandLines(), "");
 }
 
 } // namespace

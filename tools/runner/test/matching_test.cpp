@@ -47,7 +47,7 @@ Dialog Shown(DialogShape shape, const std::string& caption, const std::string& t
     return dialog;
 }
 
-ExpectedDialog Expected(DialogKind kind, const char* name, const std::string& text) {
+ExpectedDialog Expected(ScenarioDialogKind kind, const char* name, const std::string& text) {
     ExpectedDialog expected;
     expected.kind = kind;
     expected.kindName = name;
@@ -56,19 +56,19 @@ ExpectedDialog Expected(DialogKind kind, const char* name, const std::string& te
 }
 
 TEST(FindDifference, AcceptsTheExpectedDialog) {
-    ExpectedDialog warning = Expected(DialogKind::Warning, "warning", "Korvel{*}");
+    ExpectedDialog warning = Expected(ScenarioDialogKind::Warning, "warning", "Korvel{*}");
     warning.buttons = std::vector<std::string>{"OK", "ｷｬﾝｾﾙ"};
     EXPECT_FALSE(
         FindDifference(warning, Shown(DialogShape::Form, "警告",
                                       "Korvelフォントをインストールします", {"OK", "ｷｬﾝｾﾙ"})));
-    EXPECT_FALSE(FindDifference(Expected(DialogKind::Information, "information", "x"),
+    EXPECT_FALSE(FindDifference(Expected(ScenarioDialogKind::Information, "information", "x"),
                                 Shown(DialogShape::Form, "Vorn", "x", {"OK"})));
-    EXPECT_FALSE(FindDifference(Expected(DialogKind::RuntimeError, "runtime-error", "x"),
+    EXPECT_FALSE(FindDifference(Expected(ScenarioDialogKind::RuntimeError, "runtime-error", "x"),
                                 Shown(DialogShape::MessageBox, "Error", "x", {"OK"})));
 }
 
 TEST(FindDifference, NamesTheFieldThatDiffers) {
-    ExpectedDialog warning = Expected(DialogKind::Warning, "warning", "a");
+    ExpectedDialog warning = Expected(ScenarioDialogKind::Warning, "warning", "a");
     warning.buttons = std::vector<std::string>{"OK", "ｷｬﾝｾﾙ"};
     auto caption = FindDifference(warning, Shown(DialogShape::Form, "情報", "a", {"OK", "ｷｬﾝｾﾙ"}));
     ASSERT_TRUE(caption);
@@ -79,7 +79,7 @@ TEST(FindDifference, NamesTheFieldThatDiffers) {
     auto buttons = FindDifference(warning, Shown(DialogShape::Form, "警告", "a", {"ｷｬﾝｾﾙ", "OK"}));
     ASSERT_TRUE(buttons);
     EXPECT_EQ(buttons->rfind("buttons: ", 0), 0u) << *buttons;
-    auto shape = FindDifference(Expected(DialogKind::ErrorReport, "error-report", "a"),
+    auto shape = FindDifference(Expected(ScenarioDialogKind::ErrorReport, "error-report", "a"),
                                 Shown(DialogShape::Form, "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ", "a", {"OK"}));
     ASSERT_TRUE(shape);
     EXPECT_EQ(shape->rfind("dialog: expected a system message box", 0), 0u) << *shape;
@@ -87,7 +87,7 @@ TEST(FindDifference, NamesTheFieldThatDiffers) {
 
 TEST(FindDifference, InputBoxComparesCaptionOnlyWhenGiven) {
     ExpectedDialog input;
-    input.kind = DialogKind::Input;
+    input.kind = ScenarioDialogKind::Input;
     input.kindName = "input";
     input.prompt = "p";
     input.value = "Korvel";

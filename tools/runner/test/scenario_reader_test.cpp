@@ -82,7 +82,7 @@ TEST(ScenarioReader, TurnsAValidFileIntoMachineBytes) {
     EXPECT_EQ(scenario.setup.mtime[0].localTime.wHour, 23);
 
     ASSERT_EQ(scenario.runs[0].dialogs.size(), 2u);
-    EXPECT_EQ(scenario.runs[0].dialogs[0].kind, DialogKind::Warning);
+    EXPECT_EQ(scenario.runs[0].dialogs[0].kind, ScenarioDialogKind::Warning);
     EXPECT_EQ(*scenario.runs[0].dialogs[0].buttons, (std::vector<std::string>{"OK", "ｷｬﾝｾﾙ"}));
     ASSERT_EQ(scenario.runs[0].dialogs[0].answers.size(), 1u);
     EXPECT_EQ(scenario.runs[0].dialogs[0].answers[0].button, "ｷｬﾝｾﾙ");
