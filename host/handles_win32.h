@@ -3,17 +3,20 @@
 // from a step in the middle, an early return).
 //
 // Contract: an owner starts empty or takes the handle it is given, is moved
-// and never copied, and closes only a handle that is not its type's "none"
-// value. Get() lends the handle; Put() empties the owner and gives the place
+// and never copied, and closes only a real handle: neither null nor
+// INVALID_HANDLE_VALUE, which the file, find and snapshot APIs give on
+// failure. Get() lends the handle; Put() empties the owner and gives the place
 // an API writes a new handle to; Release() gives the handle up unclosed.
 // Nothing here raises.
 #pragma once
 
 #include <windows.h>
 
+#include <utility>
+
 namespace vorn {
 
-template <typename T, typename Traits> class Owned {
+template <typename T, auto Close> class Owned {
   public:
     Owned() = default;
     explicit Owned(T handle) : handle_(handle) {}
@@ -27,64 +30,31 @@ template <typename T, typename Traits> class Owned {
     Owned& operator=(const Owned&) = delete;
 
     T Get() const { return handle_; }
-    explicit operator bool() const { return Traits::Valid(handle_); }
+    explicit operator bool() const {
+        return handle_ && reinterpret_cast<HANDLE>(handle_) != INVALID_HANDLE_VALUE;
+    }
     T* Put() {
         Reset();
         return &handle_;
     }
-    T Release() {
-        T handle = handle_;
-        handle_ = Traits::None();
-        return handle;
-    }
-    void Reset(T handle = Traits::None()) {
-        if (Traits::Valid(handle_)) Traits::Close(handle_);
+    T Release() { return std::exchange(handle_, T{}); }
+    void Reset(T handle = T{}) {
+        if (*this) Close(handle_);
         handle_ = handle;
     }
 
   private:
-    T handle_ = Traits::None();
+    T handle_{};
 };
 
-// Kernel handles: files (INVALID_HANDLE_VALUE for none), processes, threads,
-// events and snapshots (null or INVALID_HANDLE_VALUE, depending on the API).
-struct KernelTraits {
-    static HANDLE None() { return nullptr; }
-    static bool Valid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
-    static void Close(HANDLE h) { CloseHandle(h); }
-};
-using ScopedHandle = Owned<HANDLE, KernelTraits>;
-
-struct FindTraits {
-    static HANDLE None() { return INVALID_HANDLE_VALUE; }
-    static bool Valid(HANDLE h) { return h != INVALID_HANDLE_VALUE; }
-    static void Close(HANDLE h) { FindClose(h); }
-};
-using ScopedFind = Owned<HANDLE, FindTraits>;
-
-struct KeyTraits {
-    static HKEY None() { return nullptr; }
-    static bool Valid(HKEY h) { return h != nullptr; }
-    static void Close(HKEY h) { RegCloseKey(h); }
-};
-using ScopedKey = Owned<HKEY, KeyTraits>;
-
-template <typename T> struct GdiTraits {
-    static T None() { return nullptr; }
-    static bool Valid(T h) { return h != nullptr; }
-    static void Close(T h) { DeleteObject(h); }
-};
-template <typename T> using ScopedGdi = Owned<T, GdiTraits<T>>;
-using ScopedFont = ScopedGdi<HFONT>;
-using ScopedBitmap = ScopedGdi<HBITMAP>;
-
+// Files, processes, threads, events and snapshots.
+using ScopedHandle = Owned<HANDLE, &CloseHandle>;
+using ScopedFind = Owned<HANDLE, &FindClose>;
+using ScopedKey = Owned<HKEY, &RegCloseKey>;
+using ScopedFont = Owned<HFONT, &DeleteObject>;
+using ScopedBitmap = Owned<HBITMAP, &DeleteObject>;
 // A device context made by CreateCompatibleDC or CreateDC.
-struct MemoryDcTraits {
-    static HDC None() { return nullptr; }
-    static bool Valid(HDC h) { return h != nullptr; }
-    static void Close(HDC h) { DeleteDC(h); }
-};
-using ScopedMemoryDc = Owned<HDC, MemoryDcTraits>;
+using ScopedMemoryDc = Owned<HDC, &DeleteDC>;
 
 // A window's device context from GetDC, given back to the same window.
 class ScopedWindowDc {

@@ -133,7 +133,9 @@ TEST(WindowsFolderQuery, GivesAnExistingFolderWithoutTrailingBackslash) {
     ASSERT_GE(windows.size(), 3u);
     EXPECT_EQ(windows.find('\0'), String::npos);
     EXPECT_EQ(windows[1], ':');
-    if (windows.size() > 3) EXPECT_NE(windows.back(), '\\');
+    if (windows.size() > 3) {
+        EXPECT_NE(windows.back(), '\\');
+    }
     const DWORD attributes = GetFileAttributesA(windows.c_str());
     ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
