@@ -77,21 +77,21 @@ struct Model {
     std::int32_t offset = 0;
     std::int64_t capacity = 0;
 
-    std::int32_t length() const { return static_cast<std::int32_t>(bytes.size()); }
+    std::int32_t Length() const { return static_cast<std::int32_t>(bytes.size()); }
     // What asking for `capacity` does: nullopt if it raises, else the new capacity.
     static std::optional<std::int64_t> Capacity(std::int64_t asked) {
         if (asked < 0 || asked > vorn::kMaxBlockCapacity) return std::nullopt;
         return Rounded(asked);
     }
-    bool affordable(std::int64_t asked) const {
+    bool Affordable(std::int64_t asked) const {
         const auto next = Capacity(asked);
         return !next || *next == capacity || *next <= kAllocationLimit;
     }
-    void resize(std::int64_t length) { bytes.resize(static_cast<std::size_t>(length), -1); }
+    void Resize(std::int64_t length) { bytes.resize(static_cast<std::size_t>(length), -1); }
 };
 
 void Compare(const vorn::TMemoryStream& stream, const Model& model, bool content) {
-    Check(stream.DataLength() == model.length(), "length");
+    Check(stream.DataLength() == model.Length(), "length");
     Check(stream.CurrentOffset() == model.offset, "offset");
     Check(stream.BlockCapacity() == model.capacity, "capacity");
     if (!content) return;
@@ -129,13 +129,13 @@ WritePlan PlanWrite(const Model& model, std::int64_t count) {
 }
 
 bool Affordable(const Model& model, const WritePlan& plan) {
-    return !plan.writes || plan.end <= model.capacity || model.affordable(plan.end);
+    return !plan.writes || plan.end <= model.capacity || model.Affordable(plan.end);
 }
 
 void ApplyWrite(Model& model, const WritePlan& plan, const std::vector<int>& source) {
-    if (plan.end > model.length()) {
+    if (plan.end > model.Length()) {
         if (plan.end > model.capacity) model.capacity = Rounded(plan.end);
-        model.resize(plan.end);
+        model.Resize(plan.end);
     }
     for (std::size_t i = 0; i < source.size(); ++i)
         model.bytes[static_cast<std::size_t>(model.offset) + i] = source[i];
@@ -143,8 +143,8 @@ void ApplyWrite(Model& model, const WritePlan& plan, const std::vector<int>& sou
 }
 
 std::int32_t Readable(const Model& model, std::int32_t count) {
-    if (model.offset < 0 || count < 0 || model.length() <= model.offset) return 0;
-    return std::min(count, model.length() - model.offset);
+    if (model.offset < 0 || count < 0 || model.Length() <= model.offset) return 0;
+    return std::min(count, model.Length() - model.offset);
 }
 
 void CheckRead(Model& model, const std::vector<std::uint8_t>& buffer, std::int32_t count) {
@@ -156,12 +156,12 @@ void CheckRead(Model& model, const std::vector<std::uint8_t>& buffer, std::int32
 }
 
 void ChangeSize(vorn::TMemoryStream& stream, Model& model, std::int32_t length) {
-    if (!model.affordable(length)) return;
+    if (!model.Affordable(length)) return;
     const auto next = Model::Capacity(length);
     ExpectRaise<vorn::EStreamError>(!next, kGrowthMessage, [&] { stream.ChangeSize(length); });
     if (!next) return;
     model.capacity = *next;
-    model.resize(length);
+    model.Resize(length);
     if (length < model.offset) model.offset = length;
 }
 
@@ -212,7 +212,7 @@ void Step(vorn::TMemoryStream& stream, Model& model, vorn::TMemoryStream& other,
     }
     case 2: {
         const std::uint16_t origin = in.byte() % 4;
-        const std::int32_t base = origin == 1 ? model.offset : origin == 2 ? model.length() : 0;
+        const std::int32_t base = origin == 1 ? model.offset : origin == 2 ? model.Length() : 0;
         const auto expected = origin == 3 ? model.offset : vorn::WrapAdd(base, n);
         Check(stream.MoveTo(n, origin) == expected, "MoveTo result");
         model.offset = expected;
@@ -223,7 +223,7 @@ void Step(vorn::TMemoryStream& stream, Model& model, vorn::TMemoryStream& other,
         break;
     case 4: {
         // Below the length the block would no longer hold the data.
-        if (n < model.length() || !model.affordable(n)) break;
+        if (n < model.Length() || !model.Affordable(n)) break;
         const auto next = Model::Capacity(n);
         ExpectRaise<vorn::EStreamError>(!next, kGrowthMessage, [&] { stream.ChangeCapacity(n); });
         if (next) model.capacity = *next;
@@ -235,29 +235,29 @@ void Step(vorn::TMemoryStream& stream, Model& model, vorn::TMemoryStream& other,
         break;
     case 8: {
         // Takes the other stream's whole content; the other's offset ends at its end.
-        if (!model.affordable(otherModel.length())) break;
+        if (!model.Affordable(otherModel.Length())) break;
         stream.FillFromStream(other);
-        model.capacity = Rounded(otherModel.length());
+        model.capacity = Rounded(otherModel.Length());
         model.bytes = otherModel.bytes;
-        if (model.length() < model.offset) model.offset = model.length();
-        otherModel.offset = otherModel.length();
+        if (model.Length() < model.offset) model.offset = model.Length();
+        otherModel.offset = otherModel.Length();
         break;
     }
     case 9: {
         // Writes this stream's whole content into the other at its offset.
-        const WritePlan plan = PlanWrite(otherModel, model.length());
+        const WritePlan plan = PlanWrite(otherModel, model.Length());
         if (!Affordable(otherModel, plan)) break;
-        if (plan.raises && model.length() != 0)
+        if (plan.raises && model.Length() != 0)
             ExpectRaise<vorn::EStreamError>(true, kGrowthMessage, [&] { stream.CopyAllTo(other); });
         else
-            ExpectRaise<vorn::EWriteError>(model.length() != 0 && !plan.writes, kWriteMessage,
+            ExpectRaise<vorn::EWriteError>(model.Length() != 0 && !plan.writes, kWriteMessage,
                                            [&] { stream.CopyAllTo(other); });
-        if (model.length() != 0 && plan.writes) ApplyWrite(otherModel, plan, model.bytes);
+        if (model.Length() != 0 && plan.writes) ApplyWrite(otherModel, plan, model.bytes);
         break;
     }
     default: {
         const std::int32_t here = model.offset;
-        Check(stream.TotalLength() == model.length(), "TotalLength");
+        Check(stream.TotalLength() == model.Length(), "TotalLength");
         Check(stream.CurrentPos() == here, "CurrentPos");
         break;
     }

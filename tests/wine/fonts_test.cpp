@@ -71,17 +71,17 @@ class SelectedFont {
                                      SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                      DEFAULT_QUALITY, DEFAULT_PITCH, face)),
           selected_(dc, font_.Get()) {}
-    std::string face() const {
+    std::string Face() const {
         char name[LF_FACESIZE] = {};
         GetTextFaceA(dc_, sizeof name, name);
         return name;
     }
-    TEXTMETRICA metrics() const {
+    TEXTMETRICA Metrics() const {
         TEXTMETRICA tm{};
         GetTextMetricsA(dc_, &tm);
         return tm;
     }
-    int width(unsigned char code) const {
+    int Width(unsigned char code) const {
         INT w = -1;
         GetCharWidth32A(dc_, code, code, &w);
         return w;
@@ -97,12 +97,12 @@ class SelectedFont {
 // pixels of a line of ASCII and katakana drawn with it.
 std::string Fingerprint(HDC dc, const char* face) {
     const SelectedFont font(dc, face);
-    const TEXTMETRICA tm = font.metrics();
+    const TEXTMETRICA tm = font.Metrics();
     std::ostringstream out;
     out << "height " << tm.tmHeight << " avg " << tm.tmAveCharWidth << " max " << tm.tmMaxCharWidth
         << " charset " << int(tm.tmCharSet) << " widths";
     for (int code = 0x20; code <= 0xDF; ++code)
-        out << ' ' << font.width(code);
+        out << ' ' << font.Width(code);
 
     const char sample[] = "Wa\xB1\xB2\xB3\xDE";
     BITMAPINFO info{};
@@ -183,8 +183,8 @@ TEST(BitmapFontFiles, OfferTenAndTwelvePixelSizes) {
         for (int em : {10, 12}) {
             SCOPED_TRACE(std::string(face) + " at " + std::to_string(em) + " px");
             const SelectedFont font(dc.Get(), face, -em);
-            const TEXTMETRICA tm = font.metrics();
-            EXPECT_EQ(font.face(), face);
+            const TEXTMETRICA tm = font.Metrics();
+            EXPECT_EQ(font.Face(), face);
             EXPECT_EQ(tm.tmHeight - tm.tmInternalLeading, em);
         }
     }
@@ -194,11 +194,11 @@ TEST(BitmapFontFiles, ProportionalFaceVariesWidthsFixedFaceDoesNot) {
     const PrivateFonts fonts;
     const ScreenDc dc;
     const SelectedFont korvel(dc.Get(), "Korvel", -12);
-    EXPECT_LT(korvel.width('i'), korvel.width('W'));
+    EXPECT_LT(korvel.Width('i'), korvel.Width('W'));
     const SelectedFont fixed(dc.Get(), "KorvelFix", -12);
-    EXPECT_EQ(fixed.width('i'), fixed.width('W'));
-    EXPECT_EQ(fixed.width('i'), fixed.width(0xB1)) << "half-width katakana A";
-    EXPECT_EQ(fixed.width('i'), fixed.metrics().tmAveCharWidth);
+    EXPECT_EQ(fixed.Width('i'), fixed.Width('W'));
+    EXPECT_EQ(fixed.Width('i'), fixed.Width(0xB1)) << "half-width katakana A";
+    EXPECT_EQ(fixed.Width('i'), fixed.Metrics().tmAveCharWidth);
 }
 
 // Substitute entries in the registry, put back as they were afterwards.
@@ -282,7 +282,7 @@ int SubstituteChild(const char* fontDir, const char* resultFile) {
     for (const char* face : {"MS Sans Serij", "Ariaj", "Korvel", "KorvelFix"}) {
         const SelectedFont font(dc.Get(), face);
         out << face << "|" << Fingerprint(dc.Get(), face) << "\n";
-        out << "face of " << face << "|" << font.face() << "\n";
+        out << "face of " << face << "|" << font.Face() << "\n";
     }
     return out.flush() ? 0 : 1;
 }
