@@ -20,8 +20,8 @@ namespace {
 
 // Words of the machine's own width: 4 bytes on the shipped 32-bit program.
 using Word = std::uintptr_t;
-constexpr Word OneInEachByte = ~Word{0} / 0xFF;
-constexpr Word HighBitOfEachByte = OneInEachByte * 0x80;
+constexpr Word kOneInEachByte = ~Word{0} / 0xFF;
+constexpr Word kHighBitOfEachByte = kOneInEachByte * 0x80;
 
 Word LoadWord(const unsigned char* at) {
     Word word;
@@ -33,7 +33,7 @@ Word LoadWord(const unsigned char* at) {
 // about which: a 0x01 byte above a zero byte may be flagged too, so every
 // flagged word is confirmed byte by byte.
 Word HasZeroByte(Word word) {
-    return (word - OneInEachByte) & ~word & HighBitOfEachByte;
+    return (word - kOneInEachByte) & ~word & kHighBitOfEachByte;
 }
 
 bool MatchesAt(const unsigned char* data, std::int32_t at, const String& search) {
@@ -49,23 +49,23 @@ std::int32_t FindByWords(const unsigned char* data, std::int32_t from, std::int3
         // A stretch of positions is looked at in full only when one of them
         // holds the first two bytes of the name: in a program file that is
         // rare even for the common capitals 'A' and 'M'.
-        const Word first = OneInEachByte * static_cast<unsigned char>(search[0]);
-        const Word second = OneInEachByte * static_cast<unsigned char>(search[1]);
+        const Word first = kOneInEachByte * static_cast<unsigned char>(search[0]);
+        const Word second = kOneInEachByte * static_cast<unsigned char>(search[1]);
         const auto pairsIn = [&](std::int32_t word) {
             return HasZeroByte(LoadWord(data + word) ^ first) &
                    HasZeroByte(LoadWord(data + word + 1) ^ second);
         };
-        constexpr std::int32_t width = sizeof(Word);
-        constexpr std::int32_t stretch = 4 * width;
+        constexpr std::int32_t kWidth = sizeof(Word);
+        constexpr std::int32_t kStretch = 4 * kWidth;
         // The last load of a stretch at `at` ends at `at` + stretch, at most
         // `last` + 1.
-        while (last - at >= stretch - 1) {
-            if (pairsIn(at) | pairsIn(at + width) | pairsIn(at + 2 * width) |
-                pairsIn(at + 3 * width)) {
-                for (std::int32_t i = at; i < at + stretch; ++i)
+        while (last - at >= kStretch - 1) {
+            if (pairsIn(at) | pairsIn(at + kWidth) | pairsIn(at + 2 * kWidth) |
+                pairsIn(at + 3 * kWidth)) {
+                for (std::int32_t i = at; i < at + kStretch; ++i)
                     if (MatchesAt(data, i, search)) return i;
             }
-            at += stretch;
+            at += kStretch;
         }
     }
     for (; at <= last; ++at)
@@ -89,10 +89,10 @@ FindByVectors(const unsigned char* data, std::int32_t from, std::int32_t last,
     if (search.size() >= 2) {
         const __m128i first = _mm_set1_epi8(search[0]);
         const __m128i second = _mm_set1_epi8(search[1]);
-        constexpr std::int32_t stretch = 32;
+        constexpr std::int32_t kStretch = 32;
         // The last load of a stretch at `at` ends at `at` + stretch, at most
         // `last` + 1.
-        while (last - at >= stretch - 1) {
+        while (last - at >= kStretch - 1) {
             const auto* here = reinterpret_cast<const __m128i*>(data + at);
             const auto* next = reinterpret_cast<const __m128i*>(data + at + 1);
             const __m128i low = _mm_and_si128(_mm_cmpeq_epi8(_mm_loadu_si128(here), first),
@@ -100,10 +100,10 @@ FindByVectors(const unsigned char* data, std::int32_t from, std::int32_t last,
             const __m128i high = _mm_and_si128(_mm_cmpeq_epi8(_mm_loadu_si128(here + 1), first),
                                                _mm_cmpeq_epi8(_mm_loadu_si128(next + 1), second));
             if (_mm_movemask_epi8(_mm_or_si128(low, high))) {
-                for (std::int32_t i = at; i < at + stretch; ++i)
+                for (std::int32_t i = at; i < at + kStretch; ++i)
                     if (MatchesAt(data, i, search)) return i;
             }
-            at += stretch;
+            at += kStretch;
         }
     }
     return at <= last ? FindByWords(data, at, last, search) : -1;

@@ -129,12 +129,12 @@ String BuildRuntimeErrorText(std::int32_t number, std::uint32_t address) {
     // three characters fit with a blank on each side; a longer number (never
     // one of ours, which stay below 256) widens the gap instead of eating into
     // "error", so every digit is shown and one blank stays before it.
-    constexpr std::size_t lastDigit = 16;
-    constexpr std::size_t gapStart = 14;
+    constexpr std::size_t kLastDigit = 16;
+    constexpr std::size_t kGapStart = 14;
     if (digits.size() <= 3)
-        text.replace(lastDigit + 1 - digits.size(), digits.size(), digits);
+        text.replace(kLastDigit + 1 - digits.size(), digits.size(), digits);
     else
-        text.replace(gapStart, 3, digits);
+        text.replace(kGapStart, 3, digits);
     return text + Hex8(address);
 }
 

@@ -168,8 +168,8 @@ void ClearFxsaveImage(BYTE* image) {
 void ClearFloatFault(CONTEXT& context) {
 #if defined(__x86_64__)
     ClearFxsaveImage(reinterpret_cast<BYTE*>(&context.FltSave));
-    constexpr DWORD sseFlags = 0x3F, sseMasks = 0x1F80;
-    context.MxCsr = (context.MxCsr & ~sseFlags) | sseMasks;
+    constexpr DWORD kSseFlags = 0x3F, kSseMasks = 0x1F80;
+    context.MxCsr = (context.MxCsr & ~kSseFlags) | kSseMasks;
     context.FltSave.MxCsr = context.MxCsr;
 #else
     context.FloatSave.StatusWord = 0;
@@ -188,9 +188,9 @@ LONG WINAPI TopLevelHandler(EXCEPTION_POINTERS* pointers) {
         g_fault.access = record.ExceptionInformation[0];
         g_fault.target = record.ExceptionInformation[1];
     }
-    constexpr DWORD needed = CONTEXT_CONTROL | CONTEXT_INTEGER;
+    constexpr DWORD kNeeded = CONTEXT_CONTROL | CONTEXT_INTEGER;
     if (g_redirecting || (record.ExceptionFlags & EXCEPTION_NONCONTINUABLE) ||
-        (context.ContextFlags & needed) != needed)
+        (context.ContextFlags & kNeeded) != kNeeded)
         TakeFault();
 
     g_redirecting = true;
@@ -230,14 +230,14 @@ void* g_stackOverflowHandler = nullptr;
 // to move down, so one is set where the kept part begins; where that part is
 // not committed yet the call fails and the system's own guard does the work.
 void ReserveStackForOverflow() {
-    constexpr ULONG kept = 64 * 1024, page = 4096;
-    ULONG guarantee = kept;
+    constexpr ULONG kKept = 64 * 1024, kPage = 4096;
+    ULONG guarantee = kKept;
     SetThreadStackGuarantee(&guarantee);
     MEMORY_BASIC_INFORMATION stack{};
     if (VirtualQuery(&stack, &stack, sizeof stack) != sizeof stack) return;
-    auto* guard = static_cast<BYTE*>(stack.AllocationBase) + page + kept - page;
+    auto* guard = static_cast<BYTE*>(stack.AllocationBase) + kPage + kKept - kPage;
     DWORD previous = 0;
-    VirtualProtect(guard, page, PAGE_READWRITE | PAGE_GUARD, &previous);
+    VirtualProtect(guard, kPage, PAGE_READWRITE | PAGE_GUARD, &previous);
 }
 
 LONG WINAPI StackOverflowHandler(EXCEPTION_POINTERS* pointers) {

@@ -24,9 +24,9 @@ bool FitsA32BitProcess(std::int32_t capacity) {
 // this way instead of 70. The bytes written are not part of the contract: new
 // memory stays uncleared.
 void TouchPages(void* block, SIZE_T from, SIZE_T to) {
-    constexpr SIZE_T pageSize = 4096;
+    constexpr SIZE_T kPageSize = 4096;
     auto* bytes = static_cast<volatile char*>(block);
-    for (SIZE_T at = from; at < to; at += pageSize)
+    for (SIZE_T at = from; at < to; at += kPageSize)
         bytes[at] = 0;
 }
 

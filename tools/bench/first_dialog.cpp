@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr double GiveUpMs = 30000;
+constexpr double kGiveUpMs = 30000;
 
 struct Search {
     DWORD processId;
@@ -85,7 +85,7 @@ double TimeToFirstWindow(const std::string& program, const std::string& dir) {
             took = now - start;
             break;
         }
-        if (now - start > GiveUpMs || WaitForSingleObject(info.hProcess, 1) == WAIT_OBJECT_0) break;
+        if (now - start > kGiveUpMs || WaitForSingleObject(info.hProcess, 1) == WAIT_OBJECT_0) break;
     }
     EndChildrenOf(info.dwProcessId);
     TerminateProcess(info.hProcess, 0);
