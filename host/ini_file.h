@@ -19,7 +19,6 @@ class TIniFile {
     explicit TIniFile(String profilePath) : profilePath_(std::move(profilePath)) {}
     void WriteEntry(const String& section, const String& key, const String& value);
     void DeleteEntry(const String& section, const String& key);
-    const String& ProfilePath() const { return profilePath_; }
 
   private:
     String profilePath_;
