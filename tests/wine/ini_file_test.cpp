@@ -18,42 +18,55 @@ class ProfileTest : public testing::Test {
 
 using ProfileWrite = ProfileTest;
 
-TEST_F(ProfileWrite, MissingFileIsCreatedWithTheSectionAndBothEntries) {
-    const String path = folder.File("win.ini");
-    TIniFile profile(path);
-    profile.WriteEntry("FontSubstitutes", "MS Sans Serij", "Korvel,128");
-    profile.WriteEntry("FontSubstitutes", "Ariaj", "Korvel,128");
-    EXPECT_FILE_BYTES(path,
-                      "[FontSubstitutes]\r\nMS Sans Serij=Korvel,128\r\nAriaj=Korvel,128\r\n");
-}
-
-TEST_F(ProfileWrite, NewSectionGoesAfterTheOthersWhichStayAsTheyWere) {
-    const String path = folder.File("win.ini");
-    testkit::WriteFileBytes(path, "[windows]\r\nload=\r\nrun=\r\n[fonts]\r\nA=a.fon\r\n");
-    TIniFile profile(path);
-    profile.WriteEntry("FontSubstitutes", "Ariaj", "Korvel,128,3");
-    EXPECT_FILE_BYTES(path, "[windows]\r\nload=\r\nrun=\r\n[fonts]\r\nA=a.fon\r\n"
-                            "[FontSubstitutes]\r\nAriaj=Korvel,128,3\r\n");
-}
-
-TEST_F(ProfileWrite, SecondKeyOfASectionKeepsTheFirst) {
-    const String path = folder.File("win.ini");
-    testkit::WriteFileBytes(path, "[FontSubstitutes]\r\nHelv=MS Sans Serif\r\n[other]\r\nx=1\r\n");
-    TIniFile profile(path);
-    profile.WriteEntry("FontSubstitutes", "MS Sans Serij", "Korvel");
-    profile.WriteEntry("FontSubstitutes", "Ariaj", "Korvel");
-    EXPECT_FILE_BYTES(path, "[FontSubstitutes]\r\nHelv=MS Sans Serif\r\nMS Sans Serij=Korvel\r\n"
-                            "Ariaj=Korvel\r\n[other]\r\nx=1\r\n");
-}
-
-TEST_F(ProfileWrite, ExistingKeyGetsTheNewValueInItsPlace) {
-    const String path = folder.File("win.ini");
-    testkit::WriteFileBytes(path, "[FontSubstitutes]\r\nHelv=MS Sans Serif\r\nAriaj=Old,0\r\n"
-                                  "Tms Rmn=Times New Roman\r\n");
-    TIniFile profile(path);
-    profile.WriteEntry("FontSubstitutes", "Ariaj", "Korvel,128,3");
-    EXPECT_FILE_BYTES(path, "[FontSubstitutes]\r\nHelv=MS Sans Serif\r\nAriaj=Korvel,128,3\r\n"
-                            "Tms Rmn=Times New Roman\r\n");
+// Each case: the file before (none: no file), the entries written to
+// [FontSubstitutes] in order, and the exact bytes after.
+TEST_F(ProfileWrite, EachWriteGivesTheseExactBytes) {
+    struct Case {
+        const char* what;
+        const char* before;
+        std::vector<std::pair<String, String>> writes;
+        const char* after;
+    };
+    const Case cases[] = {
+        {"a missing file is created with the section and both entries",
+         nullptr,
+         {{"MS Sans Serij", "Korvel,128"}, {"Ariaj", "Korvel,128"}},
+         "[FontSubstitutes]\r\nMS Sans Serij=Korvel,128\r\nAriaj=Korvel,128\r\n"},
+        {"a new section goes after the others, which stay as they were",
+         "[windows]\r\nload=\r\nrun=\r\n[fonts]\r\nA=a.fon\r\n",
+         {{"Ariaj", "Korvel,128,3"}},
+         "[windows]\r\nload=\r\nrun=\r\n[fonts]\r\nA=a.fon\r\n"
+         "[FontSubstitutes]\r\nAriaj=Korvel,128,3\r\n"},
+        {"new keys go behind the section's first, before the next section",
+         "[FontSubstitutes]\r\nHelv=MS Sans Serif\r\n[other]\r\nx=1\r\n",
+         {{"MS Sans Serij", "Korvel"}, {"Ariaj", "Korvel"}},
+         "[FontSubstitutes]\r\nHelv=MS Sans Serif\r\nMS Sans Serij=Korvel\r\n"
+         "Ariaj=Korvel\r\n[other]\r\nx=1\r\n"},
+        {"an existing key gets the new value in its place",
+         "[FontSubstitutes]\r\nHelv=MS Sans Serif\r\nAriaj=Old,0\r\nTms Rmn=Times New Roman\r\n",
+         {{"Ariaj", "Korvel,128,3"}},
+         "[FontSubstitutes]\r\nHelv=MS Sans Serif\r\nAriaj=Korvel,128,3\r\n"
+         "Tms Rmn=Times New Roman\r\n"},
+        {"an empty value writes the key rather than deleting it",
+         "[FontSubstitutes]\r\nAriaj=Korvel\r\n",
+         {{"Ariaj", ""}, {"MS Sans Serij", ""}},
+         "[FontSubstitutes]\r\nAriaj=\r\nMS Sans Serij=\r\n"},
+        {"double-byte texts pass unchanged",
+         nullptr,
+         {{"ＭＳ ゴシック", "ｺﾙｳﾞｪﾙ,128"}},
+         "[FontSubstitutes]\r\nＭＳ ゴシック=ｺﾙｳﾞｪﾙ,128\r\n"},
+    };
+    int number = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // A file of its own each: the system's profile cache keys on the path.
+        const String path = folder.File("win" + std::to_string(++number) + ".ini");
+        if (c.before) testkit::WriteFileBytes(path, c.before);
+        TIniFile profile(path);
+        for (const auto& [key, value] : c.writes)
+            profile.WriteEntry("FontSubstitutes", key, value);
+        EXPECT_FILE_BYTES(path, c.after);
+    }
 }
 
 TEST_F(ProfileWrite, KeyMatchesWithoutRegardToLetterCase) {
@@ -66,22 +79,6 @@ TEST_F(ProfileWrite, KeyMatchesWithoutRegardToLetterCase) {
     EXPECT_EQ(bytes->find("Old"), String::npos) << testkit::Printable(*bytes);
     EXPECT_EQ(bytes->find("[FontSubstitutes]"), 0u) << testkit::Printable(*bytes);
     EXPECT_NE(bytes->find("=Korvel\r\n"), String::npos) << testkit::Printable(*bytes);
-}
-
-TEST_F(ProfileWrite, EmptyValueWritesTheKeyRatherThanDeletingIt) {
-    const String path = folder.File("win.ini");
-    testkit::WriteFileBytes(path, "[FontSubstitutes]\r\nAriaj=Korvel\r\n");
-    TIniFile profile(path);
-    profile.WriteEntry("FontSubstitutes", "Ariaj", "");
-    profile.WriteEntry("FontSubstitutes", "MS Sans Serij", "");
-    EXPECT_FILE_BYTES(path, "[FontSubstitutes]\r\nAriaj=\r\nMS Sans Serij=\r\n");
-}
-
-TEST_F(ProfileWrite, DoubleByteTextsPassUnchanged) {
-    const String path = folder.File("win.ini");
-    TIniFile profile(path);
-    profile.WriteEntry("FontSubstitutes", "ＭＳ ゴシック", "ｺﾙｳﾞｪﾙ,128");
-    EXPECT_FILE_BYTES(path, "[FontSubstitutes]\r\nＭＳ ゴシック=ｺﾙｳﾞｪﾙ,128\r\n");
 }
 
 TEST_F(ProfileWrite, ConstructionAndDestructionWithoutAWriteLeaveTheFileAlone) {

@@ -310,44 +310,28 @@ TEST(StartupErrorReport, ObjectsOtherThanExceptionsAreReportedWithoutMessage) {
 }
 
 TEST(StartupFaults, ProcessorFaultsAreReportedAsTheirClasses) {
-    const std::vector<String> cleanedUp{"clean-up"};
-    {
-        const Outcome outcome = RunScenario("access-violation");
-        ExpectOwnReport(__LINE__, outcome, "EAccessViolation",
-                        "ｱﾄﾞﾚｽ 00000000 への書き込みでｱｸｾｽ違反が発生しました.");
-        EXPECT_EQ(NotesBeforeBox(outcome), cleanedUp);
-    }
-    {
-        const Outcome outcome = RunScenario("divide");
-        ExpectOwnReport(__LINE__, outcome, "EDivByZero", "整数を 0 で除算しました.");
-        EXPECT_EQ(NotesBeforeBox(outcome), cleanedUp);
-    }
-    {
-        const Outcome outcome = RunScenario("privileged");
-        ExpectOwnReport(__LINE__, outcome, "EPrivilege", "特権命令です.");
-        EXPECT_EQ(NotesBeforeBox(outcome), cleanedUp);
-    }
+    struct Case {
+        const char* scenario;
+        const char* className;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"access-violation", "EAccessViolation",
+         "ｱﾄﾞﾚｽ 00000000 への書き込みでｱｸｾｽ違反が発生しました."},
+        {"divide", "EDivByZero", "整数を 0 で除算しました."},
+        {"privileged", "EPrivilege", "特権命令です."},
 #if defined(__i386__) // INTO and BOUND exist in 32-bit mode only
-    {
-        const Outcome outcome = RunScenario("overflow");
-        ExpectOwnReport(__LINE__, outcome, "EIntOverflow", "整数ｵｰﾊﾞｰﾌﾛｰ.");
-        EXPECT_EQ(NotesBeforeBox(outcome), cleanedUp);
-    }
-    {
-        const Outcome outcome = RunScenario("bounds");
-        ExpectOwnReport(__LINE__, outcome, "ERangeError", "配列の範囲を超えました.");
-        EXPECT_EQ(NotesBeforeBox(outcome), cleanedUp);
-    }
+        {"overflow", "EIntOverflow", "整数ｵｰﾊﾞｰﾌﾛｰ."},
+        {"bounds", "ERangeError", "配列の範囲を超えました."},
 #endif
-    {
-        const Outcome outcome = RunScenario("float-divide");
-        ExpectOwnReport(__LINE__, outcome, "EZeroDivide", "浮動小数点数を 0 で除算しました.");
-        EXPECT_EQ(NotesBeforeBox(outcome), cleanedUp);
-    }
-    {
-        const Outcome outcome = RunScenario("illegal");
-        ExpectOwnReport(__LINE__, outcome, "EExternalException", "外部例外 C000001D.");
-        EXPECT_EQ(NotesBeforeBox(outcome), cleanedUp);
+        {"float-divide", "EZeroDivide", "浮動小数点数を 0 で除算しました."},
+        {"illegal", "EExternalException", "外部例外 C000001D."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.scenario);
+        const Outcome outcome = RunScenario(c.scenario);
+        ExpectOwnReport(__LINE__, outcome, c.className, c.message);
+        EXPECT_EQ(NotesBeforeBox(outcome), std::vector<String>{"clean-up"});
     }
 }
 
