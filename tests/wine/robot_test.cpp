@@ -142,12 +142,6 @@ TEST(RobotForm, ControlRectanglesAreInClientCoordinates) {
     EXPECT_LT(form.clientRect.right, 420); // the frame takes some of the outer width
 }
 
-TEST(RobotForm, PressFindsACaptionWrittenWithoutItsAccessMark) {
-    Outcome run = Drive(Command({"form", "c", "t", "はい(&Y)", "いいえ(&N)"}), {"press いいえ(N)"});
-    ASSERT_EQ(run.error, "");
-    EXPECT_EQ(run.exitCode, 2u);
-}
-
 TEST(RobotForm, PressOfAMissingButtonIsAnError) {
     Outcome run = Drive(Command({"form", "c", "t", "OK"}), {"press Cancel"});
     EXPECT_NE(run.error.find("no button \"Cancel\""), std::string::npos) << run.error;
@@ -160,16 +154,32 @@ TEST(RobotForm, FocusStartsOnTheFirstButton) {
     EXPECT_EQ(Focused(run.dialogs[0]).text, "OK");
 }
 
-TEST(RobotKeys, EnterPressesTheFocusedFirstButton) {
-    Outcome run = Drive(Command({"form", "c", "t", "OK", "ｷｬﾝｾﾙ"}), {"key enter"});
-    ASSERT_EQ(run.error, "");
-    EXPECT_EQ(run.exitCode, 1u);
-}
-
-TEST(RobotKeys, EscapeCancels) {
-    Outcome run = Drive(Command({"form", "c", "t", "OK", "ｷｬﾝｾﾙ"}), {"key escape"});
-    ASSERT_EQ(run.error, "");
-    EXPECT_EQ(run.exitCode, 2u);
+// Each answer given to a form of its own; the exit code tells how it arrived.
+TEST(RobotAnswers, EachArrivesAsAPersonsWould) {
+    const std::string okCancel = Command({"form", "c", "t", "OK", "ｷｬﾝｾﾙ"});
+    const std::string yesNo = Command({"form", "c", "t", "はい(&Y)", "いいえ(&N)"});
+    const std::string ok = Command({"form", "c", "t", "OK"});
+    const struct {
+        const char* what;
+        std::string command, answer;
+        DWORD exitCode;
+    } cases[] = {
+        {"enter presses the focused first button", okCancel, "key enter", 1},
+        {"escape cancels", okCancel, "key escape", 2},
+        {"press finds a caption written without its access mark", yesNo, "press いいえ(N)", 2},
+        {"a plain letter reaches the access key", yesNo, "key n", 2},
+        {"alt and a letter reach the access key",
+         Command({"form", "c", "t", "いいえ(&N)", "はい(&Y)"}), "key alt+y", 2},
+        {"close uses the close box", ok, "close", 20},
+        {"quit reaches the modal loop", ok, "quit", 30},
+        {"endsession goes to the hidden application window", ok, "endsession", 40},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Outcome run = Drive(c.command, {c.answer});
+        EXPECT_EQ(run.error, "");
+        EXPECT_EQ(run.exitCode, c.exitCode);
+    }
 }
 
 TEST(RobotKeys, TabMovesTheFocusThenEnterPressesThatButton) {
@@ -223,36 +233,6 @@ TEST(RobotKeys, KeysReachTheDialogsFocusWhileAnotherWindowIsInFront) {
     EXPECT_EQ(ThreadFocus(box.threadId), ok);
     EXPECT_EQ(ExitCodeAfter(program, box, "key enter"), 1u);
     DestroyWindow(other);
-}
-
-TEST(RobotKeys, PlainLetterReachesTheAccessKey) {
-    Outcome run = Drive(Command({"form", "c", "t", "はい(&Y)", "いいえ(&N)"}), {"key n"});
-    ASSERT_EQ(run.error, "");
-    EXPECT_EQ(run.exitCode, 2u);
-}
-
-TEST(RobotKeys, AltLetterReachesTheAccessKey) {
-    Outcome run = Drive(Command({"form", "c", "t", "いいえ(&N)", "はい(&Y)"}), {"key alt+y"});
-    ASSERT_EQ(run.error, "");
-    EXPECT_EQ(run.exitCode, 2u);
-}
-
-TEST(RobotSystem, CloseUsesTheCloseBox) {
-    Outcome run = Drive(Command({"form", "c", "t", "OK"}), {"close"});
-    ASSERT_EQ(run.error, "");
-    EXPECT_EQ(run.exitCode, 20u);
-}
-
-TEST(RobotSystem, QuitReachesTheModalLoop) {
-    Outcome run = Drive(Command({"form", "c", "t", "OK"}), {"quit"});
-    ASSERT_EQ(run.error, "");
-    EXPECT_EQ(run.exitCode, 30u);
-}
-
-TEST(RobotSystem, EndSessionGoesToTheHiddenApplicationWindow) {
-    Outcome run = Drive(Command({"form", "c", "t", "OK"}), {"endsession"});
-    ASSERT_EQ(run.error, "");
-    EXPECT_EQ(run.exitCode, 40u);
 }
 
 TEST(RobotSystem, TheHiddenApplicationWindowIsNoDialog) {
