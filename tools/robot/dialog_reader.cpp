@@ -75,7 +75,7 @@ const Control* FirstTextStatic(const std::vector<Control>& controls) {
 } // namespace
 
 const char* ShapeName(DialogShape shape) {
-    static const char* const kNames[] = {"form", "input", "messagebox"};
+    static const char* const kNames[] = {"form", "input", "messagebox"}; // DialogShape order
     return kNames[static_cast<int>(shape)];
 }
 

@@ -7,7 +7,7 @@ namespace vorn::robot {
 namespace {
 
 const char* RoleName(ControlRole role) {
-    static const char* const kNames[] = {"button", "edit", "static", "other"};
+    static const char* const kNames[] = {"button", "edit", "static", "other"}; // ControlRole order
     return kNames[static_cast<int>(role)];
 }
 
