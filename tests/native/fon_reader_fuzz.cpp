@@ -21,8 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (unsigned code = h.firstChar; code <= h.lastChar; ++code) {
             const unsigned width = font.glyphs.at(code - h.firstChar).width;
             if (width > 0 && h.pixHeight > 0) {
-                font.inked(code, 0, 0);
-                font.inked(code, width - 1, h.pixHeight - 1);
+                font.Inked(code, 0, 0);
+                font.Inked(code, width - 1, h.pixHeight - 1);
             }
         }
     }

@@ -29,7 +29,7 @@ struct TestFace {
     int descent = 2;
     int fixedAdvance = 0;
 
-    int advance(int code) const { return fixedAdvance ? fixedAdvance : 3 + code % 4; }
+    int Advance(int code) const { return fixedAdvance ? fixedAdvance : 3 + code % 4; }
 };
 
 std::string GlyphText(int code, int advance, int width, int height, int xOffset, int yOffset,
@@ -56,7 +56,7 @@ std::string BdfText(const TestFace& face, const std::string& extraGlyphs = "") {
         if ((code > 0x7E && code < 0xA1) ||
             extraGlyphs.find("ENCODING " + std::to_string(code) + "\n") != std::string::npos)
             continue;
-        const int advance = face.advance(code);
+        const int advance = face.Advance(code);
         if (code == 'A')
             out << GlyphText(code, advance, 3, 3, 1, 0, {"A0", "40", "E0"});
         else
@@ -294,11 +294,11 @@ TEST(RasterCells, InkLeftOfTheOriginWidensTheCell) {
     const std::string hook = GlyphText('j', 3, 2, 1, -1, -2, {"C0"});
     const RasterFont font =
         BuildRasterFont(ParseBdf(BdfText({10, 8, 2}, hook)), Options(Pitch::Proportional));
-    const Cell& cell = font.cellFor('j');
+    const Cell& cell = font.CellFor('j');
     EXPECT_EQ(cell.width, 4);
-    EXPECT_TRUE(cell.inked(0, 9));
-    EXPECT_TRUE(cell.inked(1, 9));
-    EXPECT_FALSE(cell.inked(2, 9));
+    EXPECT_TRUE(cell.Inked(0, 9));
+    EXPECT_TRUE(cell.Inked(1, 9));
+    EXPECT_FALSE(cell.Inked(2, 9));
 }
 
 TEST(RasterCells, GlyphsBeyondTheFontLineGrowTheCell) {

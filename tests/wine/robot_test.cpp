@@ -65,8 +65,23 @@ Outcome Drive(const std::string& commandLine, std::initializer_list<std::string>
 }
 
 const Control& Focused(const Dialog& dialog) {
-    static const Control none;
-    return dialog.focusIndex >= 0 ? dialog.controls[dialog.focusIndex] : none;
+    static const Control kNone;
+    return dialog.focusIndex >= 0 ? dialog.controls[dialog.focusIndex] : kNone;
+}
+
+// The first dialog the program shows, read once it has settled; one without
+// a window when none came.
+Dialog FirstDialog(const Program& program) {
+    WaitResult wait = WaitForDialog(program, 10000);
+    return wait.kind == WaitResult::DialogShown ? ReadDialog(wait.dialog) : Dialog{};
+}
+
+// Gives the answer and returns the exit code the program then ends with;
+// STILL_ACTIVE when it has not ended after 10 s.
+DWORD ExitCodeAfter(Program& program, const Dialog& dialog, const std::string& answer) {
+    Perform(program, dialog, ParseAction(answer, nullptr).value());
+    program.WaitForEnd(10000);
+    return program.ExitCode();
 }
 
 TEST(RobotMessageBox, ReadsCaptionTextAndTheSingleButton) {
@@ -85,16 +100,13 @@ TEST(RobotMessageBox, ReadsCaptionTextAndTheSingleButton) {
 
 TEST(RobotMessageBox, ListsButtonsLeftToRightAndPressesTheSecond) {
     Program program(Command({"messagebox", "1", "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ", "EFOpenErrorがﾓｼﾞｭｰﾙ"}), "");
-    WaitResult wait = WaitForDialog(program, 10000);
-    ASSERT_EQ(wait.kind, WaitResult::DialogShown);
-    Dialog box = ReadDialog(wait.dialog);
+    Dialog box = FirstDialog(program);
+    ASSERT_NE(box.window, nullptr);
     EXPECT_EQ(box.caption, "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ");
     EXPECT_EQ(box.text, "EFOpenErrorがﾓｼﾞｭｰﾙ");
     ASSERT_EQ(box.buttons.size(), 2u);
     EXPECT_EQ(box.buttons[0], "OK"); // MB_OKCANCEL: OK on the left
-    Perform(program, box, *ParseAction("press " + box.buttons[1], nullptr));
-    ASSERT_TRUE(program.WaitForEnd(10000));
-    EXPECT_EQ(program.ExitCode(), static_cast<DWORD>(IDCANCEL));
+    EXPECT_EQ(ExitCodeAfter(program, box, "press " + box.buttons[1]), static_cast<DWORD>(IDCANCEL));
 }
 
 TEST(RobotForm, ReadsTextAndButtonsInScreenOrderNotWindowOrder) {
@@ -130,12 +142,6 @@ TEST(RobotForm, ControlRectanglesAreInClientCoordinates) {
     EXPECT_LT(form.clientRect.right, 420); // the frame takes some of the outer width
 }
 
-TEST(RobotForm, PressFindsACaptionWrittenWithoutItsAccessMark) {
-    Outcome run = Drive(Command({"form", "c", "t", "はい(&Y)", "いいえ(&N)"}), {"press いいえ(N)"});
-    ASSERT_EQ(run.error, "");
-    EXPECT_EQ(run.exitCode, 2u);
-}
-
 TEST(RobotForm, PressOfAMissingButtonIsAnError) {
     Outcome run = Drive(Command({"form", "c", "t", "OK"}), {"press Cancel"});
     EXPECT_NE(run.error.find("no button \"Cancel\""), std::string::npos) << run.error;
@@ -148,16 +154,32 @@ TEST(RobotForm, FocusStartsOnTheFirstButton) {
     EXPECT_EQ(Focused(run.dialogs[0]).text, "OK");
 }
 
-TEST(RobotKeys, EnterPressesTheFocusedFirstButton) {
-    Outcome run = Drive(Command({"form", "c", "t", "OK", "ｷｬﾝｾﾙ"}), {"key enter"});
-    ASSERT_EQ(run.error, "");
-    EXPECT_EQ(run.exitCode, 1u);
-}
-
-TEST(RobotKeys, EscapeCancels) {
-    Outcome run = Drive(Command({"form", "c", "t", "OK", "ｷｬﾝｾﾙ"}), {"key escape"});
-    ASSERT_EQ(run.error, "");
-    EXPECT_EQ(run.exitCode, 2u);
+// Each answer given to a form of its own; the exit code tells how it arrived.
+TEST(RobotAnswers, EachArrivesAsAPersonsWould) {
+    const std::string okCancel = Command({"form", "c", "t", "OK", "ｷｬﾝｾﾙ"});
+    const std::string yesNo = Command({"form", "c", "t", "はい(&Y)", "いいえ(&N)"});
+    const std::string ok = Command({"form", "c", "t", "OK"});
+    const struct {
+        const char* what;
+        std::string command, answer;
+        DWORD exitCode;
+    } cases[] = {
+        {"enter presses the focused first button", okCancel, "key enter", 1},
+        {"escape cancels", okCancel, "key escape", 2},
+        {"press finds a caption written without its access mark", yesNo, "press いいえ(N)", 2},
+        {"a plain letter reaches the access key", yesNo, "key n", 2},
+        {"alt and a letter reach the access key",
+         Command({"form", "c", "t", "いいえ(&N)", "はい(&Y)"}), "key alt+y", 2},
+        {"close uses the close box", ok, "close", 20},
+        {"quit reaches the modal loop", ok, "quit", 30},
+        {"endsession goes to the hidden application window", ok, "endsession", 40},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Outcome run = Drive(c.command, {c.answer});
+        EXPECT_EQ(run.error, "");
+        EXPECT_EQ(run.exitCode, c.exitCode);
+    }
 }
 
 TEST(RobotKeys, TabMovesTheFocusThenEnterPressesThatButton) {
@@ -177,29 +199,22 @@ TEST(RobotKeys, EachKeyIsHandledBeforeTheNextIsSent) {
     // The target takes half a second over the Tab. Enter sent before the Tab
     // is handled would go to OK, which still has the focus then.
     Program program(Command({"slow-form", "c", "t", "OK", "ｷｬﾝｾﾙ"}), "");
-    WaitResult wait = WaitForDialog(program, 10000);
-    ASSERT_EQ(wait.kind, WaitResult::DialogShown);
-    Dialog form = ReadDialog(wait.dialog);
+    Dialog form = FirstDialog(program);
+    ASSERT_NE(form.window, nullptr);
     ASSERT_EQ(Focused(form).text, "OK");
     HWND cancel = nullptr;
     for (const Control& control : form.controls)
         if (control.text == "ｷｬﾝｾﾙ") cancel = control.window;
     Perform(program, form, *ParseAction("key tab", nullptr));
     // Read without a sent message, which would itself wait for the target.
-    GUITHREADINFO thread{};
-    thread.cbSize = sizeof thread;
-    ASSERT_TRUE(GetGUIThreadInfo(form.threadId, &thread));
-    EXPECT_EQ(thread.hwndFocus, cancel) << "Perform returned before the Tab was handled";
-    Perform(program, form, *ParseAction("key enter", nullptr));
-    ASSERT_TRUE(program.WaitForEnd(10000));
-    EXPECT_EQ(program.ExitCode(), 2u);
+    EXPECT_EQ(ThreadFocus(form.threadId), cancel) << "Perform returned before the Tab was handled";
+    EXPECT_EQ(ExitCodeAfter(program, form, "key enter"), 2u);
 }
 
 TEST(RobotKeys, KeysReachTheDialogsFocusWhileAnotherWindowIsInFront) {
     Program program(Command({"input", "c", "p", "Korvel", "Korvel"}), "");
-    WaitResult wait = WaitForDialog(program, 10000);
-    ASSERT_EQ(wait.kind, WaitResult::DialogShown);
-    Dialog box = ReadDialog(wait.dialog);
+    Dialog box = FirstDialog(program);
+    ASSERT_NE(box.window, nullptr);
     HWND ok = nullptr;
     for (const Control& control : box.controls)
         if (control.text == "OK") ok = control.window;
@@ -208,48 +223,16 @@ TEST(RobotKeys, KeysReachTheDialogsFocusWhileAnotherWindowIsInFront) {
     HWND other = CreateWindowExA(0, "STATIC", "in front", WS_POPUP | WS_VISIBLE, 0, 0, 80, 40,
                                  nullptr, nullptr, nullptr, nullptr);
     SetForegroundWindow(other);
-    GUITHREADINFO thread{};
-    thread.cbSize = sizeof thread;
-    for (int i = 0; i < 100 && GetGUIThreadInfo(box.threadId, &thread) && thread.hwndFocus; ++i)
+    HWND focus = ThreadFocus(box.threadId);
+    for (int i = 0; i < 100 && focus; ++i) {
         Sleep(20);
-    EXPECT_EQ(thread.hwndFocus, nullptr) << "the case is not set up";
+        focus = ThreadFocus(box.threadId);
+    }
+    EXPECT_EQ(focus, nullptr) << "the case is not set up";
     Perform(program, box, *ParseAction("key tab", nullptr)); // from the edit field to OK
-    ASSERT_TRUE(GetGUIThreadInfo(box.threadId, &thread));
-    EXPECT_EQ(thread.hwndFocus, ok);
-    Perform(program, box, *ParseAction("key enter", nullptr));
-    ASSERT_TRUE(program.WaitForEnd(10000));
-    EXPECT_EQ(program.ExitCode(), 1u);
+    EXPECT_EQ(ThreadFocus(box.threadId), ok);
+    EXPECT_EQ(ExitCodeAfter(program, box, "key enter"), 1u);
     DestroyWindow(other);
-}
-
-TEST(RobotKeys, PlainLetterReachesTheAccessKey) {
-    Outcome run = Drive(Command({"form", "c", "t", "はい(&Y)", "いいえ(&N)"}), {"key n"});
-    ASSERT_EQ(run.error, "");
-    EXPECT_EQ(run.exitCode, 2u);
-}
-
-TEST(RobotKeys, AltLetterReachesTheAccessKey) {
-    Outcome run = Drive(Command({"form", "c", "t", "いいえ(&N)", "はい(&Y)"}), {"key alt+y"});
-    ASSERT_EQ(run.error, "");
-    EXPECT_EQ(run.exitCode, 2u);
-}
-
-TEST(RobotSystem, CloseUsesTheCloseBox) {
-    Outcome run = Drive(Command({"form", "c", "t", "OK"}), {"close"});
-    ASSERT_EQ(run.error, "");
-    EXPECT_EQ(run.exitCode, 20u);
-}
-
-TEST(RobotSystem, QuitReachesTheModalLoop) {
-    Outcome run = Drive(Command({"form", "c", "t", "OK"}), {"quit"});
-    ASSERT_EQ(run.error, "");
-    EXPECT_EQ(run.exitCode, 30u);
-}
-
-TEST(RobotSystem, EndSessionGoesToTheHiddenApplicationWindow) {
-    Outcome run = Drive(Command({"form", "c", "t", "OK"}), {"endsession"});
-    ASSERT_EQ(run.error, "");
-    EXPECT_EQ(run.exitCode, 40u);
 }
 
 TEST(RobotSystem, TheHiddenApplicationWindowIsNoDialog) {
@@ -265,37 +248,30 @@ TEST(RobotInput, ReadsPromptAndFieldAndTypesReplacingTheText) {
     Program program(Command({"input", "ICQ履歴日本語化", "置き換えフォント名を入力", "Korvel",
                              "ＭＳ ゴシック"}),
                     "");
-    WaitResult wait = WaitForDialog(program, 10000);
-    ASSERT_EQ(wait.kind, WaitResult::DialogShown);
-    Dialog box = ReadDialog(wait.dialog);
+    Dialog box = FirstDialog(program);
+    ASSERT_NE(box.window, nullptr);
     EXPECT_EQ(box.shape, DialogShape::InputBox);
     EXPECT_EQ(box.caption, "ICQ履歴日本語化");
     EXPECT_EQ(box.prompt, "置き換えフォント名を入力");
     EXPECT_EQ(box.editText, "Korvel");
     EXPECT_EQ(Focused(box).role, ControlRole::Edit);
     TypeIntoEdit(box, "ＭＳ ゴシック");
-    EXPECT_EQ(ReadDialog(wait.dialog).editText, "ＭＳ ゴシック");
-    Perform(program, box, *ParseAction("press OK", nullptr));
-    ASSERT_TRUE(program.WaitForEnd(10000));
-    EXPECT_EQ(program.ExitCode(), 1u); // the target saw exactly the typed text
+    EXPECT_EQ(ReadDialog(box.window).editText, "ＭＳ ゴシック");
+    EXPECT_EQ(ExitCodeAfter(program, box, "press OK"), 1u); // the target saw exactly the typed text
 }
 
 TEST(RobotInput, TypingNothingEmptiesTheField) {
     Program program(Command({"input", "c", "p", "Korvel", ""}), "");
-    WaitResult wait = WaitForDialog(program, 10000);
-    ASSERT_EQ(wait.kind, WaitResult::DialogShown);
-    Dialog box = ReadDialog(wait.dialog);
+    Dialog box = FirstDialog(program);
+    ASSERT_NE(box.window, nullptr);
     TypeIntoEdit(box, "");
-    Perform(program, box, *ParseAction("key enter", nullptr));
-    ASSERT_TRUE(program.WaitForEnd(10000));
-    EXPECT_EQ(program.ExitCode(), 1u);
+    EXPECT_EQ(ExitCodeAfter(program, box, "key enter"), 1u);
 }
 
 TEST(RobotScreenshot, WritesA24BitBmpOfTheWholeWindow) {
     Program program(Command({"form", "警告", "text", "OK"}), "");
-    WaitResult wait = WaitForDialog(program, 10000);
-    ASSERT_EQ(wait.kind, WaitResult::DialogShown);
-    Dialog form = ReadDialog(wait.dialog);
+    Dialog form = FirstDialog(program);
+    ASSERT_NE(form.window, nullptr);
     char folder[MAX_PATH] = "";
     GetTempPathA(sizeof folder, folder);
     std::string path = std::string(folder) + "robot_test_shot.bmp";

@@ -14,7 +14,7 @@ class LineSource {
     explicit LineSource(std::istream& in) : in_(in) {}
 
     // Next non-empty line split into keyword and the rest; false at the end.
-    bool next(std::string& keyword, std::istringstream& args) {
+    bool Next(std::string& keyword, std::istringstream& args) {
         std::string line;
         while (std::getline(in_, line)) {
             ++number_;
@@ -30,26 +30,26 @@ class LineSource {
         return false;
     }
 
-    [[noreturn]] void fail(const std::string& what) const {
+    [[noreturn]] void Fail(const std::string& what) const {
         throw FormatError("BDF line " + std::to_string(number_) + ": " + what);
     }
 
     // The numbers after `keyword`; one too large for an int is refused here,
     // before any arithmetic sees it.
     template <typename... Ints>
-    void numbers(const std::string& keyword, std::istringstream& args, Ints&... values) const {
+    void Numbers(const std::string& keyword, std::istringstream& args, Ints&... values) const {
         if (!(args >> ... >> values))
-            fail(keyword + ": expected " + std::to_string(sizeof...(values)) +
+            Fail(keyword + ": expected " + std::to_string(sizeof...(values)) +
                  " integers of at most 10 digits");
     }
 
-    void bounded(const std::string& field, int value, int low, int high) const {
+    void Bounded(const std::string& field, int value, int low, int high) const {
         if (value < low || value > high)
-            fail(field + " " + std::to_string(value) + " is outside " + std::to_string(low) + ".." +
+            Fail(field + " " + std::to_string(value) + " is outside " + std::to_string(low) + ".." +
                  std::to_string(high));
     }
 
-    int lineNumber() const { return number_; }
+    int LineNumber() const { return number_; }
 
   private:
     std::istream& in_;
@@ -57,7 +57,7 @@ class LineSource {
 };
 
 std::vector<bool> HexRow(const std::string& hex, int width, const LineSource& lines) {
-    if (static_cast<int>(hex.size()) * 4 < width) lines.fail("bitmap row shorter than BBX width");
+    if (static_cast<int>(hex.size()) * 4 < width) lines.Fail("bitmap row shorter than BBX width");
     std::vector<bool> row(width);
     for (int x = 0; x < width; ++x) {
         const char digit = hex[x / 4];
@@ -69,7 +69,7 @@ std::vector<bool> HexRow(const std::string& hex, int width, const LineSource& li
         else if (digit >= 'a' && digit <= 'f')
             nibble = digit - 'a' + 10;
         else
-            lines.fail("bitmap row is not hexadecimal");
+            lines.Fail("bitmap row is not hexadecimal");
         row[x] = (nibble >> (3 - x % 4)) & 1;
     }
     return row;
@@ -81,38 +81,38 @@ int ReadGlyph(LineSource& lines, BdfGlyph& glyph) {
     bool haveBox = false;
     std::string keyword;
     std::istringstream args;
-    glyph.line = lines.lineNumber();
-    while (lines.next(keyword, args)) {
+    glyph.line = lines.LineNumber();
+    while (lines.Next(keyword, args)) {
         if (keyword == "ENCODING") {
-            lines.numbers(keyword, args, encoding);
+            lines.Numbers(keyword, args, encoding);
         } else if (keyword == "DWIDTH") {
             int dy;
-            lines.numbers(keyword, args, glyph.advance, dy);
-            lines.bounded("DWIDTH x", glyph.advance, -kMaxCellPixels, kMaxCellPixels);
+            lines.Numbers(keyword, args, glyph.advance, dy);
+            lines.Bounded("DWIDTH x", glyph.advance, -kMaxCellPixels, kMaxCellPixels);
         } else if (keyword == "BBX") {
-            lines.numbers(keyword, args, glyph.width, glyph.height, glyph.xOffset, glyph.yOffset);
-            lines.bounded("BBX width", glyph.width, 0, kMaxCellPixels);
-            lines.bounded("BBX height", glyph.height, 0, kMaxCellPixels);
-            lines.bounded("BBX x offset", glyph.xOffset, -kMaxCellPixels, kMaxCellPixels);
-            lines.bounded("BBX y offset", glyph.yOffset, -kMaxCellPixels, kMaxCellPixels);
+            lines.Numbers(keyword, args, glyph.width, glyph.height, glyph.xOffset, glyph.yOffset);
+            lines.Bounded("BBX width", glyph.width, 0, kMaxCellPixels);
+            lines.Bounded("BBX height", glyph.height, 0, kMaxCellPixels);
+            lines.Bounded("BBX x offset", glyph.xOffset, -kMaxCellPixels, kMaxCellPixels);
+            lines.Bounded("BBX y offset", glyph.yOffset, -kMaxCellPixels, kMaxCellPixels);
             glyph.rows.clear();
             haveBox = true;
         } else if (keyword == "BITMAP") {
-            if (!haveBox) lines.fail("BITMAP before BBX");
+            if (!haveBox) lines.Fail("BITMAP before BBX");
             for (int y = 0; y < glyph.height; ++y) {
                 std::istringstream hexArgs;
                 std::string hex;
-                if (!lines.next(hex, hexArgs)) lines.fail("file ends inside a bitmap");
+                if (!lines.Next(hex, hexArgs)) lines.Fail("file ends inside a bitmap");
                 glyph.rows.push_back(HexRow(hex, glyph.width, lines));
             }
         } else if (keyword == "ENDCHAR") {
-            if (!haveBox) lines.fail("glyph without BBX");
+            if (!haveBox) lines.Fail("glyph without BBX");
             if (static_cast<int>(glyph.rows.size()) != glyph.height)
-                lines.fail("glyph without BITMAP");
+                lines.Fail("glyph without BITMAP");
             return encoding;
         }
     }
-    lines.fail("file ends inside a glyph");
+    lines.Fail("file ends inside a glyph");
 }
 
 } // namespace
@@ -123,43 +123,39 @@ BdfFont ReadBdf(std::istream& in) {
     bool started = false, haveAscent = false, haveDescent = false;
     std::string keyword;
     std::istringstream args;
-    while (lines.next(keyword, args)) {
+    while (lines.Next(keyword, args)) {
         if (!started) {
-            if (keyword != "STARTFONT") lines.fail("not a BDF file (no STARTFONT)");
+            if (keyword != "STARTFONT") lines.Fail("not a BDF file (no STARTFONT)");
             started = true;
         } else if (keyword == "FONT") {
             std::getline(args >> std::ws, font.name);
         } else if (keyword == "PIXEL_SIZE") {
-            lines.numbers(keyword, args, font.pixelSize);
-            lines.bounded(keyword, font.pixelSize, 1, kMaxPixelSize);
+            lines.Numbers(keyword, args, font.pixelSize);
+            lines.Bounded(keyword, font.pixelSize, 1, kMaxPixelSize);
         } else if (keyword == "FONT_ASCENT" || keyword == "FONT_DESCENT") {
             int& value = keyword == "FONT_ASCENT" ? font.ascent : font.descent;
-            lines.numbers(keyword, args, value);
-            lines.bounded(keyword, value, 0, kMaxCellPixels);
+            lines.Numbers(keyword, args, value);
+            lines.Bounded(keyword, value, 0, kMaxCellPixels);
             (keyword == "FONT_ASCENT" ? haveAscent : haveDescent) = true;
-            lines.bounded("FONT_ASCENT + FONT_DESCENT", font.ascent + font.descent, 0,
+            lines.Bounded("FONT_ASCENT + FONT_DESCENT", font.ascent + font.descent, 0,
                           kMaxCellPixels);
         } else if (keyword == "STARTCHAR") {
             BdfGlyph glyph;
             const int encoding = ReadGlyph(lines, glyph);
             if (encoding >= 0) font.glyphs[encoding] = std::move(glyph);
         } else if (keyword == "ENDFONT") {
-            if (!haveAscent || !haveDescent) lines.fail("FONT_ASCENT or FONT_DESCENT missing");
-            if (font.pixelSize <= 0) lines.fail("PIXEL_SIZE missing");
+            if (!haveAscent || !haveDescent) lines.Fail("FONT_ASCENT or FONT_DESCENT missing");
+            if (font.pixelSize <= 0) lines.Fail("PIXEL_SIZE missing");
             return font;
         }
     }
-    lines.fail("file ends before ENDFONT");
+    lines.Fail("file ends before ENDFONT");
 }
 
 BdfFont ReadBdfFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw FormatError("cannot open " + path);
-    try {
-        return ReadBdf(in);
-    } catch (const FormatError& e) {
-        throw FormatError(path + ": " + e.what());
-    }
+    return NamingErrors(path, [&] { return ReadBdf(in); });
 }
 
 } // namespace vorn::fontconv

@@ -19,42 +19,51 @@ class FormatError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// What `read` returns; a FormatError it raises is raised again with `name`
+// (the path of the file read) in front, so that the message says which input.
+template <typename Read> auto NamingErrors(const std::string& name, Read read) {
+    try {
+        return read();
+    } catch (const FormatError& e) {
+        throw FormatError(name + ": " + e.what());
+    }
+}
+
 class ByteWriter {
   public:
-    std::size_t size() const { return bytes_.size(); }
-    const Bytes& bytes() const { return bytes_; }
-    Bytes take() { return std::move(bytes_); }
+    std::size_t Size() const { return bytes_.size(); }
+    Bytes Take() { return std::move(bytes_); }
 
-    void u8(unsigned value) { bytes_.push_back(static_cast<std::uint8_t>(value)); }
-    void u16(unsigned value) {
-        u8(value & 0xFF);
-        u8((value >> 8) & 0xFF);
+    void U8(unsigned value) { bytes_.push_back(static_cast<std::uint8_t>(value)); }
+    void U16(unsigned value) {
+        U8(value & 0xFF);
+        U8((value >> 8) & 0xFF);
     }
-    void u32(std::uint32_t value) {
-        u16(value & 0xFFFF);
-        u16(value >> 16);
+    void U32(std::uint32_t value) {
+        U16(value & 0xFFFF);
+        U16(value >> 16);
     }
-    void append(const Bytes& more) { bytes_.insert(bytes_.end(), more.begin(), more.end()); }
-    void text(std::string_view s) { bytes_.insert(bytes_.end(), s.begin(), s.end()); }
+    void Append(const Bytes& more) { bytes_.insert(bytes_.end(), more.begin(), more.end()); }
+    void Text(std::string_view s) { bytes_.insert(bytes_.end(), s.begin(), s.end()); }
     // A NUL-padded field of fixed length; longer text is cut, as the field cannot grow.
-    void fixedText(std::string_view s, std::size_t length) {
+    void FixedText(std::string_view s, std::size_t length) {
         for (std::size_t i = 0; i < length; ++i)
-            u8(i < s.size() ? s[i] : 0);
+            U8(i < s.size() ? s[i] : 0);
     }
-    void zeros(std::size_t count) { bytes_.insert(bytes_.end(), count, 0); }
-    void padTo(std::size_t multiple) {
+    void Zeros(std::size_t count) { bytes_.insert(bytes_.end(), count, 0); }
+    void PadTo(std::size_t multiple) {
         while (bytes_.size() % multiple != 0)
-            u8(0);
+            U8(0);
     }
 
     // Fills in a field whose value is only known once later parts are laid out.
-    void patchU16(std::size_t at, unsigned value) {
+    void PatchU16(std::size_t at, unsigned value) {
         bytes_.at(at) = value & 0xFF;
         bytes_.at(at + 1) = (value >> 8) & 0xFF;
     }
-    void patchU32(std::size_t at, std::uint32_t value) {
-        patchU16(at, value & 0xFFFF);
-        patchU16(at + 2, value >> 16);
+    void PatchU32(std::size_t at, std::uint32_t value) {
+        PatchU16(at, value & 0xFFFF);
+        PatchU16(at + 2, value >> 16);
     }
 
   private:
@@ -66,39 +75,38 @@ class ByteReader {
     ByteReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
     explicit ByteReader(const Bytes& bytes) : ByteReader(bytes.data(), bytes.size()) {}
 
-    std::size_t size() const { return size_; }
-    std::uint8_t u8(std::size_t at) const {
-        need(at, 1);
+    std::uint8_t U8(std::size_t at) const {
+        Need(at, 1);
         return data_[at];
     }
-    std::uint16_t u16(std::size_t at) const {
-        need(at, 2);
+    std::uint16_t U16(std::size_t at) const {
+        Need(at, 2);
         return static_cast<std::uint16_t>(data_[at] | data_[at + 1] << 8);
     }
-    std::uint32_t u32(std::size_t at) const {
-        return u16(at) | static_cast<std::uint32_t>(u16(at + 2)) << 16;
+    std::uint32_t U32(std::size_t at) const {
+        return U16(at) | static_cast<std::uint32_t>(U16(at + 2)) << 16;
     }
     // Text up to the first NUL; a string running off the end is damage.
-    std::string cString(std::size_t at) const {
+    std::string CString(std::size_t at) const {
         std::string s;
         for (std::size_t i = at;; ++i) {
-            const auto c = u8(i);
+            const auto c = U8(i);
             if (c == 0) return s;
             s.push_back(static_cast<char>(c));
         }
     }
-    std::string fixedText(std::size_t at, std::size_t length) const {
-        need(at, length);
+    std::string FixedText(std::size_t at, std::size_t length) const {
+        Need(at, length);
         std::string s(reinterpret_cast<const char*>(data_ + at), length);
         return s.substr(0, s.find('\0'));
     }
-    Bytes slice(std::size_t at, std::size_t length) const {
-        need(at, length);
+    Bytes Slice(std::size_t at, std::size_t length) const {
+        Need(at, length);
         return Bytes(data_ + at, data_ + at + length);
     }
 
   private:
-    void need(std::size_t at, std::size_t length) const {
+    void Need(std::size_t at, std::size_t length) const {
         if (at > size_ || length > size_ - at)
             throw FormatError("read of " + std::to_string(length) + " bytes at offset " +
                               std::to_string(at) + " runs past the end (" + std::to_string(size_) +

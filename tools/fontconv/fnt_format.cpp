@@ -30,7 +30,7 @@ Bytes GlyphBitmap(const Cell& cell) {
             std::uint8_t byte = 0;
             for (int bit = 0; bit < 8; ++bit) {
                 const int x = static_cast<int>(strip) * 8 + bit;
-                if (x < cell.width && cell.inked(x, y)) byte |= 0x80 >> bit;
+                if (x < cell.width && cell.Inked(x, y)) byte |= 0x80 >> bit;
             }
             bits.push_back(byte);
         }
@@ -42,44 +42,40 @@ void WriteHeader(ByteWriter& out, const RasterFont& font, unsigned version) {
     unsigned rowBytes = 0;
     for (const Cell& cell : font.cells)
         rowBytes += ColumnBytes(cell.width);
-    out.u16(version);
-    out.u32(0); // dfSize, patched at the end
-    out.fixedText(font.copyright, 60);
-    out.u16(0); // dfType: raster, bits in the file
-    out.u16(font.points);
-    out.u16(font.resolution);
-    out.u16(font.resolution);
-    out.u16(font.ascent);
-    out.u16(font.internalLeading);
-    out.u16(0); // dfExternalLeading
-    out.u8(0);  // dfItalic
-    out.u8(0);  // dfUnderline
-    out.u8(0);  // dfStrikeOut
-    out.u16(font.weight);
-    out.u8(font.charSet);
-    out.u16(fixed ? font.avgWidth : 0);
-    out.u16(font.pixelHeight);
+    out.U16(version);
+    out.U32(0); // dfSize, patched at the end
+    out.FixedText(font.copyright, 60);
+    out.U16(0); // dfType: raster, bits in the file
+    out.U16(font.points);
+    out.U16(font.resolution);
+    out.U16(font.resolution);
+    out.U16(font.ascent);
+    out.U16(font.internalLeading);
+    out.U16(0);   // dfExternalLeading
+    out.Zeros(3); // dfItalic, dfUnderline, dfStrikeOut
+    out.U16(font.weight);
+    out.U8(font.charSet);
+    out.U16(fixed ? font.avgWidth : 0);
+    out.U16(font.pixelHeight);
     // The low bit marks variable pitch in a font file (unlike LOGFONT's bits).
-    out.u8(static_cast<unsigned>(font.family) | (fixed ? 0 : 1));
-    out.u16(font.avgWidth);
-    out.u16(font.maxWidth);
-    out.u8(font.firstChar);
-    out.u8(font.lastChar);
-    out.u8(font.defaultChar - font.firstChar);
-    out.u8(font.breakChar - font.firstChar);
-    out.u16(rowBytes + rowBytes % 2);
-    out.u32(0); // dfDevice: no device name, a screen font
-    out.u32(0); // dfFace, patched
-    out.u32(0); // dfBitsPointer, set by the loader in memory
-    out.u32(0); // dfBitsOffset, patched
-    out.u8(0);
+    out.U8(static_cast<unsigned>(font.family) | (fixed ? 0 : 1));
+    out.U16(font.avgWidth);
+    out.U16(font.maxWidth);
+    out.U8(font.firstChar);
+    out.U8(font.lastChar);
+    out.U8(font.defaultChar - font.firstChar);
+    out.U8(font.breakChar - font.firstChar);
+    out.U16(rowBytes + rowBytes % 2);
+    out.U32(0); // dfDevice: no device name, a screen font
+    out.U32(0); // dfFace, patched
+    out.U32(0); // dfBitsPointer, set by the loader in memory
+    out.U32(0); // dfBitsOffset, patched
+    out.U8(0);
     if (version == kFntVersion3) {
-        out.u32((fixed ? kDffFixed : kDffProportional) | kDff1Color);
-        out.u16(0); // dfAspace, dfBspace, dfCspace: no extra spacing
-        out.u16(0);
-        out.u16(0);
-        out.u32(0); // dfColorPointer
-        out.zeros(16);
+        out.U32((fixed ? kDffFixed : kDffProportional) | kDff1Color);
+        out.Zeros(6); // dfAspace, dfBspace, dfCspace: no extra spacing
+        out.U32(0);   // dfColorPointer
+        out.Zeros(16);
     }
 }
 
@@ -91,11 +87,11 @@ Bytes WriteFnt(const RasterFont& font, unsigned version) {
     ByteWriter out;
     WriteHeader(out, font, version);
 
-    const std::size_t tableAt = out.size();
+    const std::size_t tableAt = out.Size();
     const std::size_t entryBytes = EntryBytes(version);
-    out.zeros(font.cells.size() * entryBytes);
-    const std::size_t bitsAt = out.size();
-    out.patchU32(kBitsOffsetField, static_cast<std::uint32_t>(bitsAt));
+    out.Zeros(font.cells.size() * entryBytes);
+    const std::size_t bitsAt = out.Size();
+    out.PatchU32(kBitsOffsetField, static_cast<std::uint32_t>(bitsAt));
 
     // Cells with the same picture, such as all codes that show the default
     // char, share one bitmap.
@@ -104,23 +100,23 @@ Bytes WriteFnt(const RasterFont& font, unsigned version) {
         const Cell& cell = font.cells[i];
         const Bytes bits = GlyphBitmap(cell);
         auto [place, isNew] =
-            written.try_emplace({cell.width, bits}, static_cast<std::uint32_t>(out.size()));
-        if (isNew) out.append(bits);
+            written.try_emplace({cell.width, bits}, static_cast<std::uint32_t>(out.Size()));
+        if (isNew) out.Append(bits);
         if (version == kFntVersion2 && place->second > 0xFFFF)
             throw FormatError("font too large for 16-bit offsets; use FNT version 0x300");
         const std::size_t entry = tableAt + i * entryBytes;
-        out.patchU16(entry, cell.width);
+        out.PatchU16(entry, cell.width);
         if (version == kFntVersion3)
-            out.patchU32(entry + 2, place->second);
+            out.PatchU32(entry + 2, place->second);
         else
-            out.patchU16(entry + 2, place->second);
+            out.PatchU16(entry + 2, place->second);
     }
 
-    out.patchU32(kFaceOffsetField, static_cast<std::uint32_t>(out.size()));
-    out.text(font.faceName);
-    out.u8(0);
-    out.patchU32(kSizeField, static_cast<std::uint32_t>(out.size()));
-    return out.take();
+    out.PatchU32(kFaceOffsetField, static_cast<std::uint32_t>(out.Size()));
+    out.Text(font.faceName);
+    out.U8(0);
+    out.PatchU32(kSizeField, static_cast<std::uint32_t>(out.Size()));
+    return out.Take();
 }
 
 FntFont ParseFnt(const Bytes& data) {
@@ -128,73 +124,73 @@ FntFont ParseFnt(const Bytes& data) {
     FntFont font;
     font.data = data;
     FntHeader& h = font.header;
-    h.version = in.u16(0);
+    h.version = in.U16(0);
     if (h.version != kFntVersion2 && h.version != kFntVersion3)
         throw FormatError("FNT version is neither 0x200 nor 0x300");
-    h.size = in.u32(2);
-    h.copyright = in.fixedText(6, 60);
-    h.type = in.u16(66);
-    h.points = in.u16(68);
-    h.vertRes = in.u16(70);
-    h.horizRes = in.u16(72);
-    h.ascent = in.u16(74);
-    h.internalLeading = in.u16(76);
-    h.externalLeading = in.u16(78);
-    h.italic = in.u8(80);
-    h.underline = in.u8(81);
-    h.strikeOut = in.u8(82);
-    h.weight = in.u16(83);
-    h.charSet = in.u8(85);
-    h.pixWidth = in.u16(86);
-    h.pixHeight = in.u16(88);
-    h.pitchAndFamily = in.u8(90);
-    h.avgWidth = in.u16(91);
-    h.maxWidth = in.u16(93);
-    h.firstChar = in.u8(95);
-    h.lastChar = in.u8(96);
-    h.defaultChar = in.u8(97);
-    h.breakChar = in.u8(98);
-    h.widthBytes = in.u16(99);
-    h.device = in.u32(101);
-    h.face = in.u32(105);
-    h.bitsOffset = in.u32(113);
-    if (h.version == kFntVersion3) h.flags = in.u32(118);
+    h.size = in.U32(2);
+    h.copyright = in.FixedText(6, 60);
+    h.type = in.U16(66);
+    h.points = in.U16(68);
+    h.vertRes = in.U16(70);
+    h.horizRes = in.U16(72);
+    h.ascent = in.U16(74);
+    h.internalLeading = in.U16(76);
+    h.externalLeading = in.U16(78);
+    h.italic = in.U8(80);
+    h.underline = in.U8(81);
+    h.strikeOut = in.U8(82);
+    h.weight = in.U16(83);
+    h.charSet = in.U8(85);
+    h.pixWidth = in.U16(86);
+    h.pixHeight = in.U16(88);
+    h.pitchAndFamily = in.U8(90);
+    h.avgWidth = in.U16(91);
+    h.maxWidth = in.U16(93);
+    h.firstChar = in.U8(95);
+    h.lastChar = in.U8(96);
+    h.defaultChar = in.U8(97);
+    h.breakChar = in.U8(98);
+    h.widthBytes = in.U16(99);
+    h.device = in.U32(101);
+    h.face = in.U32(105);
+    h.bitsOffset = in.U32(113);
+    if (h.version == kFntVersion3) h.flags = in.U32(118);
 
     if (h.size != data.size()) throw FormatError("dfSize differs from the resource size");
     if (h.type & 1) throw FormatError("a vector font, not a raster font");
     if (h.lastChar < h.firstChar) throw FormatError("last char before first char");
-    font.faceName = in.cString(h.face);
+    font.faceName = in.CString(h.face);
 
     const std::size_t entries = h.lastChar - h.firstChar + 2;
     for (std::size_t i = 0; i < entries; ++i) {
         const std::size_t at = HeaderBytes(h.version) + i * EntryBytes(h.version);
         FntGlyphEntry entry;
-        entry.width = in.u16(at);
-        entry.offset = h.version == kFntVersion3 ? in.u32(at + 2) : in.u16(at + 2);
+        entry.width = in.U16(at);
+        entry.offset = h.version == kFntVersion3 ? in.U32(at + 2) : in.U16(at + 2);
         // Touches the last byte of the bitmap so a short file is caught here.
         const std::size_t bytes = ColumnBytes(static_cast<int>(entry.width)) * h.pixHeight;
-        if (bytes > 0) in.u8(entry.offset + bytes - 1);
+        if (bytes > 0) in.U8(entry.offset + bytes - 1);
         font.glyphs.push_back(entry);
     }
     return font;
 }
 
-bool FntFont::inked(unsigned code, unsigned x, unsigned y) const {
+bool FntFont::Inked(unsigned code, unsigned x, unsigned y) const {
     if (code < header.firstChar || code > header.lastChar) throw FormatError("code out of range");
     const FntGlyphEntry& glyph = glyphs.at(code - header.firstChar);
     if (x >= glyph.width || y >= header.pixHeight) throw FormatError("pixel outside the cell");
-    const auto byte = ByteReader(data).u8(glyph.offset + (x / 8) * header.pixHeight + y);
+    const auto byte = ByteReader(data).U8(glyph.offset + (x / 8) * header.pixHeight + y);
     return byte & (0x80 >> (x % 8));
 }
 
 Bytes FontDirEntry(const Bytes& fnt) {
     const FntFont font = ParseFnt(fnt);
     ByteWriter out;
-    out.append(ByteReader(fnt).slice(0, kFontDirHeaderBytes));
-    out.u8(0); // no device name
-    out.text(font.faceName);
-    out.u8(0);
-    return out.take();
+    out.Append(ByteReader(fnt).Slice(0, kFontDirHeaderBytes));
+    out.U8(0); // no device name
+    out.Text(font.faceName);
+    out.U8(0);
+    return out.Take();
 }
 
 } // namespace vorn::fontconv

@@ -60,9 +60,9 @@ struct FntFont {
     std::vector<FntGlyphEntry> glyphs; // lastChar - firstChar + 2 entries
     Bytes data;
 
-    bool variablePitch() const { return header.pitchAndFamily & 1; }
+    bool VariablePitch() const { return header.pitchAndFamily & 1; }
     // Pixel (x, y) of the glyph for `code`, y = 0 the top row of the cell.
-    bool inked(unsigned code, unsigned x, unsigned y) const;
+    bool Inked(unsigned code, unsigned x, unsigned y) const;
 };
 
 Bytes WriteFnt(const RasterFont& font, unsigned version);

@@ -19,20 +19,20 @@ std::string Hex(unsigned value, int digits) {
 // The directory must repeat each font's header and face, in resource order.
 void CheckFontDir(const FonFile& fon) {
     const ByteReader dir(fon.fontDir);
-    if (dir.u16(0) != fon.fonts.size())
-        throw FormatError("FONTDIR counts " + std::to_string(dir.u16(0)) + " fonts, the file has " +
+    if (dir.U16(0) != fon.fonts.size())
+        throw FormatError("FONTDIR counts " + std::to_string(dir.U16(0)) + " fonts, the file has " +
                           std::to_string(fon.fonts.size()));
     std::size_t at = 2;
     for (std::size_t i = 0; i < fon.fonts.size(); ++i) {
-        if (0x8000u + dir.u16(at) != fon.fontIds[i])
+        if (0x8000u + dir.U16(at) != fon.fontIds[i])
             throw FormatError("FONTDIR entry " + std::to_string(i + 1) + " names another font");
         const Bytes& fnt = fon.fonts[i];
-        if (dir.slice(at + 2, kFontDirHeaderBytes) != ByteReader(fnt).slice(0, kFontDirHeaderBytes))
+        if (dir.Slice(at + 2, kFontDirHeaderBytes) != ByteReader(fnt).Slice(0, kFontDirHeaderBytes))
             throw FormatError("FONTDIR entry " + std::to_string(i + 1) + " differs from its font");
         at += 2 + kFontDirHeaderBytes;
-        const std::string device = dir.cString(at);
+        const std::string device = dir.CString(at);
         at += device.size() + 1;
-        const std::string face = dir.cString(at);
+        const std::string face = dir.CString(at);
         at += face.size() + 1;
         if (face != ParseFnt(fnt).faceName)
             throw FormatError("FONTDIR entry " + std::to_string(i + 1) + " has face " + face);
@@ -57,7 +57,7 @@ std::string DescribeFontFile(const Bytes& file) {
             << static_cast<long>(h.pixHeight) - static_cast<long>(h.internalLeading) << " points "
             << h.points << " ascent " << h.ascent << " avg " << h.avgWidth << " max " << h.maxWidth
             << " pixwidth " << h.pixWidth << " pitch "
-            << (font.variablePitch() ? "proportional" : "fixed") << " face " << font.faceName
+            << (font.VariablePitch() ? "proportional" : "fixed") << " face " << font.faceName
             << "\n";
     }
     return out.str();

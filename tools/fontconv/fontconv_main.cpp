@@ -7,9 +7,11 @@
 #include "tools/fontconv/raster_font.h"
 
 #include <fstream>
+#include <initializer_list>
 #include <iostream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -33,6 +35,15 @@ class UsageError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// The value named `name` among an option's `choices`; `what` names the option's kind.
+template <typename Value>
+Value Choice(const std::string& what, const std::string& name,
+             std::initializer_list<std::pair<const char*, Value>> choices) {
+    for (const auto& [known, value] : choices)
+        if (name == known) return value;
+    throw UsageError("unknown " + what + " " + name);
+}
+
 Arguments Parse(int argc, char** argv) {
     Arguments args;
     bool havePitch = false, haveFamily = false;
@@ -54,35 +65,19 @@ Arguments Parse(int argc, char** argv) {
             args.output = value();
         else if (arg == "--check")
             args.check = value();
-        else if (arg == "--fnt-version") {
-            const std::string v = value();
-            if (v == "0x200")
-                args.fntVersion = kFntVersion2;
-            else if (v == "0x300")
-                args.fntVersion = kFntVersion3;
-            else
-                throw UsageError("unknown FNT version " + v);
-        } else if (arg == "--pitch") {
-            const std::string v = value();
-            if (v == "proportional")
-                args.face.pitch = Pitch::Proportional;
-            else if (v == "fixed")
-                args.face.pitch = Pitch::Fixed;
-            else
-                throw UsageError("unknown pitch " + v);
+        else if (arg == "--fnt-version")
+            args.fntVersion = Choice<unsigned>("FNT version", value(),
+                                               {{"0x200", kFntVersion2}, {"0x300", kFntVersion3}});
+        else if (arg == "--pitch") {
+            args.face.pitch = Choice<Pitch>(
+                "pitch", value(), {{"proportional", Pitch::Proportional}, {"fixed", Pitch::Fixed}});
             havePitch = true;
         } else if (arg == "--family") {
-            const std::string v = value();
-            if (v == "swiss")
-                args.face.family = Family::Swiss;
-            else if (v == "modern")
-                args.face.family = Family::Modern;
-            else if (v == "roman")
-                args.face.family = Family::Roman;
-            else if (v == "dontcare")
-                args.face.family = Family::DontCare;
-            else
-                throw UsageError("unknown family " + v);
+            args.face.family = Choice<Family>("family", value(),
+                                              {{"swiss", Family::Swiss},
+                                               {"modern", Family::Modern},
+                                               {"roman", Family::Roman},
+                                               {"dontcare", Family::DontCare}});
             haveFamily = true;
         } else if (!arg.empty() && arg[0] == '-') {
             throw UsageError("unknown option " + arg);
@@ -118,23 +113,17 @@ int main(int argc, char** argv) {
     try {
         const Arguments args = Parse(argc, argv);
         if (!args.check.empty()) {
-            std::string summary;
-            try {
-                summary = DescribeFontFile(ReadWholeFile(args.check));
-            } catch (const FormatError& e) {
-                throw FormatError(args.check + ": " + e.what());
-            }
+            const std::string summary = NamingErrors(
+                args.check, [&] { return DescribeFontFile(ReadWholeFile(args.check)); });
             std::cout << "file " << args.check << "\n" << summary;
             return 0;
         }
         std::vector<Bytes> fnts;
         for (const std::string& source : args.sources) {
             const BdfFont bdf = ReadBdfFile(source);
-            try {
-                fnts.push_back(WriteFnt(BuildRasterFont(bdf, args.face), args.fntVersion));
-            } catch (const FormatError& e) {
-                throw FormatError(source + ": " + e.what());
-            }
+            fnts.push_back(NamingErrors(source, [&] {
+                return WriteFnt(BuildRasterFont(bdf, args.face), args.fntVersion);
+            }));
         }
         WriteWholeFile(args.output, WriteFon(args.module, args.description, fnts));
         return 0;

@@ -115,12 +115,12 @@ RasterFont BuildRasterFont(const BdfFont& source, const FaceOptions& options) {
                                  : defaultCell);
 
     // Windows takes the width of "x" as the average width of a face.
-    font.avgWidth = font.cellFor('x').width;
+    font.avgWidth = font.CellFor('x').width;
     // Japanese system raster fonts announce the double-byte cell, twice the
     // single-byte one, as their maximum; applications size text boxes by it.
     font.maxWidth = 2 * font.avgWidth;
     for (int code = font.firstChar; code <= font.lastChar; ++code) {
-        const Cell& cell = font.cellFor(code);
+        const Cell& cell = font.CellFor(code);
         if (cell.width > font.maxWidth)
             throw FormatError("glyph " + Hex(code) + " is wider than twice the width of x");
         if (font.pitch == Pitch::Fixed && cell.width != font.avgWidth)
@@ -129,7 +129,7 @@ RasterFont BuildRasterFont(const BdfFont& source, const FaceOptions& options) {
                               std::to_string(font.avgWidth));
     }
 
-    Cell blank = font.cellFor(font.breakChar);
+    Cell blank = font.CellFor(font.breakChar);
     std::fill(blank.ink.begin(), blank.ink.end(), 0);
     font.cells.push_back(blank);
     return font;

@@ -22,7 +22,7 @@ struct Cell {
     int height = 0;
     std::vector<std::uint8_t> ink; // row-major, top row first; 1 = ink
 
-    bool inked(int x, int y) const { return ink.at(static_cast<std::size_t>(y) * width + x) != 0; }
+    bool Inked(int x, int y) const { return ink.at(static_cast<std::size_t>(y) * width + x) != 0; }
 };
 
 struct RasterFont {
@@ -47,7 +47,7 @@ struct RasterFont {
     // firstChar..lastChar, then the blank cell the format keeps after the last one.
     std::vector<Cell> cells;
 
-    const Cell& cellFor(int code) const { return cells.at(code - firstChar); }
+    const Cell& CellFor(int code) const { return cells.at(code - firstChar); }
 };
 
 struct FaceOptions {

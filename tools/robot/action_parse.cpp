@@ -20,12 +20,12 @@ std::optional<UINT> KeyByName(const std::string& name) {
     static const struct {
         const char* name;
         UINT key;
-    } named[] = {{"enter", VK_RETURN},   {"return", VK_RETURN}, {"escape", VK_ESCAPE},
-                 {"esc", VK_ESCAPE},     {"tab", VK_TAB},       {"space", VK_SPACE},
-                 {"left", VK_LEFT},      {"right", VK_RIGHT},   {"up", VK_UP},
-                 {"down", VK_DOWN},      {"home", VK_HOME},     {"end", VK_END},
-                 {"backspace", VK_BACK}, {"delete", VK_DELETE}};
-    for (const auto& entry : named)
+    } kNamedKeys[] = {{"enter", VK_RETURN},   {"return", VK_RETURN}, {"escape", VK_ESCAPE},
+                      {"esc", VK_ESCAPE},     {"tab", VK_TAB},       {"space", VK_SPACE},
+                      {"left", VK_LEFT},      {"right", VK_RIGHT},   {"up", VK_UP},
+                      {"down", VK_DOWN},      {"home", VK_HOME},     {"end", VK_END},
+                      {"backspace", VK_BACK}, {"delete", VK_DELETE}};
+    for (const auto& entry : kNamedKeys)
         if (name == entry.name) return entry.key;
     if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0])))
         return static_cast<UINT>(std::toupper(static_cast<unsigned char>(name[0])));

@@ -85,11 +85,8 @@ void WaitUntilHandled(const Program& program, HWND dialog) {
 
 // The dialog's window that has the focus in its thread, or null.
 HWND FocusInDialog(const Dialog& dialog) {
-    GUITHREADINFO thread{};
-    thread.cbSize = sizeof thread;
-    if (!GetGUIThreadInfo(dialog.threadId, &thread) || !thread.hwndFocus) return nullptr;
-    HWND focus = thread.hwndFocus;
-    return focus == dialog.window || IsChild(dialog.window, focus) ? focus : nullptr;
+    HWND focus = ThreadFocus(dialog.threadId);
+    return focus && (focus == dialog.window || IsChild(dialog.window, focus)) ? focus : nullptr;
 }
 
 // Where a typed key goes: the window that has the focus in the dialog, read

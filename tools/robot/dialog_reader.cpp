@@ -11,12 +11,6 @@ constexpr UINT kTextTimeoutMs = 3000;
 // MessageBoxA's dialog gives its message this control id.
 constexpr int kMessageBoxTextId = 0xFFFF;
 
-std::string WindowClass(HWND window) {
-    char name[256] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
 bool SameName(const char* a, const char* b) {
     return lstrcmpiA(a, b) == 0;
 }
@@ -60,7 +54,7 @@ BOOL CALLBACK CollectChild(HWND window, LPARAM context) {
     auto& search = *reinterpret_cast<ChildSearch*>(context);
     Control control;
     control.window = window;
-    control.className = WindowClass(window);
+    control.className = ClassName(window);
     control.role = RoleOf(window, control.className);
     control.id = GetDlgCtrlID(window);
     control.text = TextOf(window);
@@ -81,21 +75,27 @@ const Control* FirstTextStatic(const std::vector<Control>& controls) {
 } // namespace
 
 const char* ShapeName(DialogShape shape) {
-    switch (shape) {
-    case DialogShape::InputBox:
-        return "input";
-    case DialogShape::MessageBox:
-        return "messagebox";
-    default:
-        return "form";
-    }
+    static const char* const kNames[] = {"form", "input", "messagebox"}; // DialogShape order
+    return kNames[static_cast<int>(shape)];
+}
+
+std::string ClassName(HWND window) {
+    char name[256] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+HWND ThreadFocus(DWORD threadId) {
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    return GetGUIThreadInfo(threadId, &thread) ? thread.hwndFocus : nullptr;
 }
 
 Dialog ReadDialog(HWND window) {
     Dialog dialog;
     dialog.window = window;
     dialog.threadId = GetWindowThreadProcessId(window, nullptr);
-    dialog.className = WindowClass(window);
+    dialog.className = ClassName(window);
     char caption[1024] = "";
     GetWindowTextA(window, caption, sizeof caption);
     dialog.caption = caption;
@@ -132,14 +132,10 @@ Dialog ReadDialog(HWND window) {
         if (const Control* message = FirstTextStatic(dialog.controls)) dialog.text = message->text;
     }
 
-    GUITHREADINFO thread{};
-    thread.cbSize = sizeof thread;
-    if (GetGUIThreadInfo(dialog.threadId, &thread)) {
-        dialog.focusWindow = thread.hwndFocus;
-        for (size_t i = 0; i < dialog.controls.size(); ++i)
-            if (dialog.controls[i].window == thread.hwndFocus)
-                dialog.focusIndex = static_cast<int>(i);
-    }
+    dialog.focusWindow = ThreadFocus(dialog.threadId);
+    for (size_t i = 0; i < dialog.controls.size(); ++i)
+        if (dialog.controls[i].window == dialog.focusWindow)
+            dialog.focusIndex = static_cast<int>(i);
     return dialog;
 }
 

@@ -21,18 +21,12 @@ struct WindowSearch {
     HWND application = nullptr;
 };
 
-std::string ClassOf(HWND window) {
-    char name[256] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
 BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
     auto& search = *reinterpret_cast<WindowSearch*>(context);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
     if (owner != search.processId) return TRUE;
-    if (ClassOf(window) == "TApplication") {
+    if (ClassName(window) == "TApplication") {
         search.application = window;
         return TRUE;
     }
@@ -47,18 +41,18 @@ WindowSearch SearchWindows(DWORD processId) {
     return search;
 }
 
+std::string Corners(const RECT& r) {
+    return std::to_string(r.left) + ',' + std::to_string(r.top) + ',' + std::to_string(r.right) +
+           ',' + std::to_string(r.bottom);
+}
+
 // What changes while a dialog is still being built or laid out.
 std::string Signature(const Dialog& dialog) {
     std::string signature = dialog.caption + '\1' + dialog.text + '\1' + dialog.editText;
-    for (const Control& control : dialog.controls) {
-        signature += '\1' + control.text + ':' + std::to_string(control.rect.left) + ',' +
-                     std::to_string(control.rect.top) + ',' + std::to_string(control.rect.right) +
-                     ',' + std::to_string(control.rect.bottom) + (control.visible ? "v" : "h");
-    }
-    RECT r = dialog.windowRect;
-    return signature + '\1' + std::to_string(r.left) + ',' + std::to_string(r.top) + ',' +
-           std::to_string(r.right) + ',' + std::to_string(r.bottom) + '\1' +
-           std::to_string(dialog.focusIndex);
+    for (const Control& control : dialog.controls)
+        signature +=
+            '\1' + control.text + ':' + Corners(control.rect) + (control.visible ? "v" : "h");
+    return signature + '\1' + Corners(dialog.windowRect) + '\1' + std::to_string(dialog.focusIndex);
 }
 
 } // namespace

@@ -7,16 +7,8 @@ namespace vorn::robot {
 namespace {
 
 const char* RoleName(ControlRole role) {
-    switch (role) {
-    case ControlRole::Button:
-        return "button";
-    case ControlRole::Edit:
-        return "edit";
-    case ControlRole::Static:
-        return "static";
-    default:
-        return "other";
-    }
+    static const char* const kNames[] = {"button", "edit", "static", "other"}; // ControlRole order
+    return kNames[static_cast<int>(role)];
 }
 
 std::string Box(const RECT& r) {

@@ -99,6 +99,12 @@ WaitResult WaitForDialog(const Program& program, DWORD timeoutMs,
 // Reads everything the dialog shows; the focus comes from the dialog's thread.
 Dialog ReadDialog(HWND window);
 
+// The window's class name, as GetClassNameA gives it.
+std::string ClassName(HWND window);
+// The window that has the keyboard focus in thread `threadId`, or null. Read
+// without a message to that thread, so it does not wait for the thread.
+HWND ThreadFocus(DWORD threadId);
+
 struct Action {
     enum class Kind { Press, Key, Close, Quit, EndSession } kind = Kind::Close;
     std::string button; // Press: the caption, as written

@@ -21,6 +21,18 @@ std::wstring Widen(UINT codePage, DWORD flags, const std::string& text) {
     return wide;
 }
 
+// `usedDefault` must be null for UTF-8; the text comes out empty when it cannot be converted.
+std::string Narrow(UINT codePage, DWORD flags, const std::wstring& wide, BOOL* usedDefault) {
+    const int length =
+        WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                            nullptr, usedDefault);
+    std::string narrow(length > 0 ? length : 0, '\0');
+    if (length > 0)
+        WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()),
+                            narrow.data(), length, nullptr, usedDefault);
+    return narrow;
+}
+
 } // namespace
 
 std::string Utf8ToCp932(const std::string& utf8) {
@@ -32,28 +44,15 @@ std::string Utf8ToCp932(const std::string& utf8) {
     }
     if (wide.empty()) return {};
     BOOL usedDefault = FALSE;
-    int length =
-        WideCharToMultiByte(kShiftJis, WC_NO_BEST_FIT_CHARS, wide.data(),
-                            static_cast<int>(wide.size()), nullptr, 0, nullptr, &usedDefault);
-    std::string narrow(length > 0 ? length : 0, '\0');
-    if (length > 0)
-        WideCharToMultiByte(kShiftJis, WC_NO_BEST_FIT_CHARS, wide.data(),
-                            static_cast<int>(wide.size()), narrow.data(), length, nullptr,
-                            &usedDefault);
-    if (length <= 0 || usedDefault)
+    std::string narrow = Narrow(kShiftJis, WC_NO_BEST_FIT_CHARS, wide, &usedDefault);
+    if (narrow.empty() || usedDefault)
         throw CodecError("text has a character that code page 932 cannot hold: " + Quoted(utf8));
     return narrow;
 }
 
 std::string Cp932ToUtf8(const std::string& cp932) {
     if (cp932.empty()) return {};
-    std::wstring wide = Widen(kShiftJis, 0, cp932);
-    int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                     nullptr, 0, nullptr, nullptr);
-    std::string utf8(length, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length,
-                        nullptr, nullptr);
-    return utf8;
+    return Narrow(CP_UTF8, 0, Widen(kShiftJis, 0, cp932), nullptr);
 }
 
 std::string Quoted(const std::string& utf8) {
