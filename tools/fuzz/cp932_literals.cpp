@@ -53,19 +53,19 @@ class Rewriter {
   public:
     explicit Rewriter(const std::string& source) : s_(source) {}
 
-    std::string run() {
+    std::string Run() {
         while (i_ < s_.size()) {
             const char c = s_[i_];
-            if (c == '/' && next() == '/') {
-                copyUntil("\n");
-            } else if (c == '/' && next() == '*') {
-                copyUntil("*/");
+            if (c == '/' && Next() == '/') {
+                CopyUntil("\n");
+            } else if (c == '/' && Next() == '*') {
+                CopyUntil("*/");
             } else if (c >= '0' && c <= '9') {
-                number();
+                Number();
             } else if (IdentifierChar(c)) {
-                identifierOrPrefix();
+                IdentifierOrPrefix();
             } else if (c == '"' || c == '\'') {
-                literal(true);
+                Literal(true);
             } else {
                 out_ += c;
                 ++i_;
@@ -75,9 +75,9 @@ class Rewriter {
     }
 
   private:
-    char next() const { return i_ + 1 < s_.size() ? s_[i_ + 1] : '\0'; }
+    char Next() const { return i_ + 1 < s_.size() ? s_[i_ + 1] : '\0'; }
 
-    void copyUntil(const std::string& end) {
+    void CopyUntil(const std::string& end) {
         const std::size_t stop = s_.find(end, i_ + 2);
         const std::size_t to = stop == std::string::npos ? s_.size() : stop + end.size();
         out_.append(s_, i_, to - i_);
@@ -85,16 +85,16 @@ class Rewriter {
     }
 
     // A pp-number, whose digit separators (1'000) are no character literals.
-    void number() {
+    void Number() {
         while (i_ < s_.size() && (IdentifierChar(s_[i_]) || s_[i_] == '.' ||
-                                  (s_[i_] == '\'' && IdentifierChar(next())) ||
+                                  (s_[i_] == '\'' && IdentifierChar(Next())) ||
                                   ((s_[i_] == '+' || s_[i_] == '-') && i_ > 0 &&
                                    (s_[i_ - 1] == 'e' || s_[i_ - 1] == 'E' || s_[i_ - 1] == 'p' ||
                                     s_[i_ - 1] == 'P'))))
             out_ += s_[i_++];
     }
 
-    void identifierOrPrefix() {
+    void IdentifierOrPrefix() {
         const std::size_t start = i_;
         while (i_ < s_.size() && IdentifierChar(s_[i_]))
             ++i_;
@@ -107,13 +107,13 @@ class Rewriter {
         if (prefix != "" && prefix != "L" && prefix != "u8" && prefix != "u" && prefix != "U")
             return;
         if (raw)
-            rawString(narrow);
+            RawString(narrow);
         else
-            literal(narrow);
+            Literal(narrow);
     }
 
     // From the opening quote to the closing one; escapes are copied as they stand.
-    void literal(bool narrow) {
+    void Literal(bool narrow) {
         const char quote = s_[i_];
         out_ += s_[i_++];
         std::string pending;
@@ -123,21 +123,21 @@ class Rewriter {
                 pending += s_[i_++];
                 continue;
             }
-            flush(pending);
+            Flush(pending);
             if (c == '\\' && i_ + 1 < s_.size()) out_ += s_[i_++];
             out_ += s_[i_++];
         }
-        flush(pending);
+        Flush(pending);
         if (i_ < s_.size()) out_ += s_[i_++];
     }
 
-    void flush(std::string& pending) {
+    void Flush(std::string& pending) {
         if (pending.empty()) return;
         out_ += Octal(ToCp932(pending));
         pending.clear();
     }
 
-    void rawString(bool narrow) {
+    void RawString(bool narrow) {
         const std::size_t open = s_.find('(', i_);
         if (open == std::string::npos) throw std::runtime_error("unterminated raw string");
         const std::string close = ")" + s_.substr(i_ + 1, open - i_ - 1) + "\"";
@@ -167,7 +167,7 @@ int main(int argc, char** argv) {
         std::ifstream in(argv[1], std::ios::binary);
         if (!in) throw std::runtime_error("cannot be read");
         const std::string source{std::istreambuf_iterator<char>(in), {}};
-        const std::string result = Rewriter(source).run();
+        const std::string result = Rewriter(source).Run();
         std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
         out << result;
         if (!out.flush()) throw std::runtime_error("cannot write " + std::string(argv[2]));

@@ -136,7 +136,7 @@ std::optional<std::string> CheckIni(const IniExpectation& expectation,
     if (expectation.sameAsBefore) {
         std::vector<std::string> now = ReadIniSection(expectation.path, expectation.section);
         const std::vector<std::string>& before =
-            settings.section(expectation.path, expectation.section);
+            settings.Section(expectation.path, expectation.section);
         if (now == before) return std::nullopt;
         return Where(expectation.field, expectation.path) + "[" +
                robot::Cp932ToUtf8(expectation.section) + "]: not the same as before the run: " +
@@ -200,7 +200,7 @@ const std::vector<std::string>& SettingsRecord::Tree(const std::string& key) con
     return found == trees_.end() ? none : found->second;
 }
 
-const std::vector<std::string>& SettingsRecord::section(const std::string& path,
+const std::vector<std::string>& SettingsRecord::Section(const std::string& path,
                                                         const std::string& section) const {
     static const std::vector<std::string> none;
     auto found = sections_.find(FoldPath(path) + "\n" + Fold(section));

@@ -15,43 +15,43 @@ namespace {
 const struct {
     const char* name;
     ScenarioDialogKind kind;
-} DialogKinds[] = {{"warning", ScenarioDialogKind::Warning},
-                   {"information", ScenarioDialogKind::Information},
-                   {"input", ScenarioDialogKind::Input},
-                   {"error-report", ScenarioDialogKind::ErrorReport},
-                   {"runtime-error", ScenarioDialogKind::RuntimeError}};
+} kDialogKinds[] = {{"warning", ScenarioDialogKind::Warning},
+                    {"information", ScenarioDialogKind::Information},
+                    {"input", ScenarioDialogKind::Input},
+                    {"error-report", ScenarioDialogKind::ErrorReport},
+                    {"runtime-error", ScenarioDialogKind::RuntimeError}};
 
 std::vector<std::string> ReadTexts(const Field& field) {
     std::vector<std::string> texts;
-    for (const Field& item : field.list())
-        texts.push_back(item.machineText());
+    for (const Field& item : field.List())
+        texts.push_back(item.MachineText());
     return texts;
 }
 
 robot::Action ReadAnswer(const Field& field) {
     std::string problem;
-    std::optional<robot::Action> action = robot::ParseAction(field.machineText(), &problem);
-    if (!action) field.fail(robot::Quoted(field.utf8()) + ": " + problem);
+    std::optional<robot::Action> action = robot::ParseAction(field.MachineText(), &problem);
+    if (!action) field.Fail(robot::Quoted(field.Utf8()) + ": " + problem);
     return *action;
 }
 
 ExpectedDialog ReadDialog(const Field& field) {
     Object object(field);
     ExpectedDialog dialog;
-    Field kind = object.need("dialog");
-    dialog.kindName = kind.utf8();
+    Field kind = object.Need("dialog");
+    dialog.kindName = kind.Utf8();
     bool known = false;
-    for (const auto& entry : DialogKinds)
+    for (const auto& entry : kDialogKinds)
         if (dialog.kindName == entry.name) dialog.kind = entry.kind, known = true;
     if (!known)
-        kind.fail("unknown dialog " + robot::Quoted(dialog.kindName) +
+        kind.Fail("unknown dialog " + robot::Quoted(dialog.kindName) +
                   " (known: warning, information, input, error-report, runtime-error)");
     bool input = dialog.kind == ScenarioDialogKind::Input;
-    if (auto caption = object.get("caption")) dialog.caption = caption->machineText();
-    if (auto buttons = object.get("buttons")) dialog.buttons = ReadTexts(*buttons);
-    if (auto text = object.get("text")) {
-        if (input) text->fail("an input dialog has no text (its prompt is \"prompt\")");
-        dialog.text = text->machineText();
+    if (auto caption = object.Get("caption")) dialog.caption = caption->MachineText();
+    if (auto buttons = object.Get("buttons")) dialog.buttons = ReadTexts(*buttons);
+    if (auto text = object.Get("text")) {
+        if (input) text->Fail("an input dialog has no text (its prompt is \"prompt\")");
+        dialog.text = text->MachineText();
     }
     const struct {
         const char* key;
@@ -59,77 +59,77 @@ ExpectedDialog ReadDialog(const Field& field) {
     } inputFields[] = {
         {"prompt", &dialog.prompt}, {"value", &dialog.value}, {"type", &dialog.type}};
     for (const auto& inputField : inputFields) {
-        std::optional<Field> value = object.get(inputField.key);
+        std::optional<Field> value = object.Get(inputField.key);
         if (!value) continue;
-        if (!input) value->fail("only an input dialog has this");
-        *inputField.target = value->machineText();
+        if (!input) value->Fail("only an input dialog has this");
+        *inputField.target = value->MachineText();
     }
-    Field answer = object.need("do");
-    if (answer.json().is_array()) {
-        for (const Field& item : answer.nonEmptyList())
+    Field answer = object.Need("do");
+    if (answer.Value().is_array()) {
+        for (const Field& item : answer.NonEmptyList())
             dialog.answers.push_back(ReadAnswer(item));
     } else {
         dialog.answers.push_back(ReadAnswer(answer));
     }
-    object.finish();
+    object.Finish();
     return dialog;
 }
 
 // `"absent": true`; false is no way of saying anything here.
 bool ReadAbsent(Object& object) {
-    std::optional<Field> absent = object.get("absent");
+    std::optional<Field> absent = object.Get("absent");
     if (!absent) return false;
-    if (!absent->boolean()) absent->fail("write \"absent\": true or leave it out");
+    if (!absent->Boolean()) absent->Fail("write \"absent\": true or leave it out");
     return true;
 }
 
 RegistryExpectation ReadRegistryExpectation(const Field& field) {
     Object object(field);
     RegistryExpectation expectation;
-    expectation.field = field.path();
-    expectation.key = ReadKey(object.need("key"));
-    if (auto same = object.get("same_as_before")) {
-        if (!same->boolean()) same->fail("write \"same_as_before\": true or leave it out");
+    expectation.field = field.Path();
+    expectation.key = ReadKey(object.Need("key"));
+    if (auto same = object.Get("same_as_before")) {
+        if (!same->Boolean()) same->Fail("write \"same_as_before\": true or leave it out");
         for (const char* other : {"value", "absent", "type", "data"})
-            if (object.has(other))
-                field.fail("same_as_before compares the key's whole tree; it takes no " +
+            if (object.Has(other))
+                field.Fail("same_as_before compares the key's whole tree; it takes no " +
                            std::string(other));
         expectation.sameAsBefore = true;
-        object.finish();
+        object.Finish();
         return expectation;
     }
-    if (auto name = object.get("value")) expectation.valueName = name->machineText();
+    if (auto name = object.Get("value")) expectation.valueName = name->MachineText();
     expectation.absent = ReadAbsent(object);
     if (expectation.absent) {
-        if (object.has("type") || object.has("data"))
-            field.fail("an absent value has no type or data");
+        if (object.Has("type") || object.Has("data"))
+            field.Fail("an absent value has no type or data");
     } else if (expectation.valueName) {
         expectation.data = ReadRegistryData(object);
-    } else if (object.has("type") || object.has("data")) {
-        field.fail("type and data need a value name (\"value\")");
+    } else if (object.Has("type") || object.Has("data")) {
+        field.Fail("type and data need a value name (\"value\")");
     }
-    object.finish();
+    object.Finish();
     return expectation;
 }
 
 FileExpectation ReadFileExpectation(const Field& field) {
     Object object(field);
     FileExpectation expectation;
-    expectation.field = field.path();
-    expectation.path = object.need("path").windowsPath();
+    expectation.field = field.Path();
+    expectation.path = object.Need("path").WindowsPath();
     int given = 0;
     if (std::optional<Content> content = ReadContent(object)) {
         expectation.kind = FileExpectation::Kind::Content;
         expectation.content = *content;
         ++given;
     }
-    if (auto other = object.get("same_as_before")) {
+    if (auto other = object.Get("same_as_before")) {
         expectation.kind = FileExpectation::Kind::SameAsBefore;
-        expectation.otherPath = other->windowsPath();
+        expectation.otherPath = other->WindowsPath();
         ++given;
     }
-    if (auto unchanged = object.get("unchanged")) {
-        if (!unchanged->boolean()) unchanged->fail("write \"unchanged\": true or leave it out");
+    if (auto unchanged = object.Get("unchanged")) {
+        if (!unchanged->Boolean()) unchanged->Fail("write \"unchanged\": true or leave it out");
         expectation.kind = FileExpectation::Kind::Unchanged;
         ++given;
     }
@@ -138,50 +138,50 @@ FileExpectation ReadFileExpectation(const Field& field) {
         ++given;
     }
     if (given != 1)
-        field.fail("give exactly one of text, hex, bytes, same_as_before, unchanged and absent");
-    object.finish();
+        field.Fail("give exactly one of text, hex, bytes, same_as_before, unchanged and absent");
+    object.Finish();
     return expectation;
 }
 
 IniExpectation ReadIniExpectation(const Field& field) {
     Object object(field);
     IniExpectation expectation;
-    expectation.field = field.path();
-    expectation.path = object.need("path").windowsPath();
-    expectation.section = object.need("section").machineText();
-    if (auto same = object.get("same_as_before")) {
-        if (!same->boolean()) same->fail("write \"same_as_before\": true or leave it out");
+    expectation.field = field.Path();
+    expectation.path = object.Need("path").WindowsPath();
+    expectation.section = object.Need("section").MachineText();
+    if (auto same = object.Get("same_as_before")) {
+        if (!same->Boolean()) same->Fail("write \"same_as_before\": true or leave it out");
         for (const char* other : {"key", "value", "absent"})
-            if (object.has(other))
-                field.fail("same_as_before compares the whole section; it takes no " +
+            if (object.Has(other))
+                field.Fail("same_as_before compares the whole section; it takes no " +
                            std::string(other));
         expectation.sameAsBefore = true;
-        object.finish();
+        object.Finish();
         return expectation;
     }
-    expectation.key = object.need("key").machineText();
-    std::optional<Field> value = object.get("value");
+    expectation.key = object.Need("key").MachineText();
+    std::optional<Field> value = object.Get("value");
     bool absent = ReadAbsent(object);
-    if (value && absent) field.fail("give either value or absent, not both");
-    if (!value && !absent) field.fail("needs value, \"absent\": true or \"same_as_before\": true");
-    if (value) expectation.value = value->machineText();
-    object.finish();
+    if (value && absent) field.Fail("give either value or absent, not both");
+    if (!value && !absent) field.Fail("needs value, \"absent\": true or \"same_as_before\": true");
+    if (value) expectation.value = value->MachineText();
+    object.Finish();
     return expectation;
 }
 
 std::string ReadProgram(const Field& field) {
-    std::string name = field.utf8();
+    std::string name = field.Utf8();
     const std::vector<std::string>& programs = PackagePrograms();
     if (std::find(programs.begin(), programs.end(), name) != programs.end()) return name;
     std::string known;
     for (const std::string& program : programs)
         known += (known.empty() ? "" : ", ") + program;
-    field.fail("unknown program " + robot::Quoted(name) + " (the package has " + known + ")");
+    field.Fail("unknown program " + robot::Quoted(name) + " (the package has " + known + ")");
 }
 
 std::vector<ExpectedDialog> ReadDialogs(const Field& field) {
     std::vector<ExpectedDialog> dialogs;
-    for (const Field& item : field.list())
+    for (const Field& item : field.List())
         dialogs.push_back(ReadDialog(item));
     return dialogs;
 }
@@ -189,28 +189,28 @@ std::vector<ExpectedDialog> ReadDialogs(const Field& field) {
 ProgramRun ReadRun(const Field& field) {
     Object object(field);
     ProgramRun run;
-    if (auto program = object.get("program")) run.program = ReadProgram(*program);
-    if (auto dialogs = object.get("dialogs")) run.dialogs = ReadDialogs(*dialogs);
-    run.exitCode = object.need("exit_code").integer(INT32_MIN, UINT32_MAX);
-    object.finish();
+    if (auto program = object.Get("program")) run.program = ReadProgram(*program);
+    if (auto dialogs = object.Get("dialogs")) run.dialogs = ReadDialogs(*dialogs);
+    run.exitCode = object.Need("exit_code").Integer(INT32_MIN, UINT32_MAX);
+    object.Finish();
     return run;
 }
 
 Expectations ReadExpectations(const Field& field) {
     Object object(field);
     Expectations expect;
-    if (auto code = object.get("exit_code")) expect.exitCode = code->integer(INT32_MIN, UINT32_MAX);
-    if (auto editor = object.get("editor")) expect.editor = editor->boolean();
-    if (auto registry = object.get("registry"))
-        for (const Field& item : registry->list())
+    if (auto code = object.Get("exit_code")) expect.exitCode = code->Integer(INT32_MIN, UINT32_MAX);
+    if (auto editor = object.Get("editor")) expect.editor = editor->Boolean();
+    if (auto registry = object.Get("registry"))
+        for (const Field& item : registry->List())
             expect.registry.push_back(ReadRegistryExpectation(item));
-    if (auto files = object.get("files"))
-        for (const Field& item : files->list())
+    if (auto files = object.Get("files"))
+        for (const Field& item : files->List())
             expect.files.push_back(ReadFileExpectation(item));
-    if (auto ini = object.get("ini"))
-        for (const Field& item : ini->list())
+    if (auto ini = object.Get("ini"))
+        for (const Field& item : ini->List())
             expect.ini.push_back(ReadIniExpectation(item));
-    object.finish();
+    object.Finish();
     return expect;
 }
 
@@ -238,17 +238,17 @@ Scenario ParseScenario(const std::string& text, const std::string& file) {
     Scenario scenario;
     scenario.file = file;
     Object root(Field(json, "", scenario.file));
-    Field title = root.need("title");
-    scenario.title = title.utf8();
-    if (scenario.title.empty()) title.fail("the title is empty");
-    std::optional<Field> program = root.get("program");
-    if (auto setup = root.get("setup")) scenario.setup = ReadSetup(*setup);
-    std::optional<Field> dialogs = root.get("dialogs");
-    if (auto runs = root.get("runs")) {
+    Field title = root.Need("title");
+    scenario.title = title.Utf8();
+    if (scenario.title.empty()) title.Fail("the title is empty");
+    std::optional<Field> program = root.Get("program");
+    if (auto setup = root.Get("setup")) scenario.setup = ReadSetup(*setup);
+    std::optional<Field> dialogs = root.Get("dialogs");
+    if (auto runs = root.Get("runs")) {
         // Each run names its own program and dialogs.
-        if (program) program->fail("give the program inside each run, not beside \"runs\"");
-        if (dialogs) dialogs->fail("give the dialogs inside each run, not beside \"runs\"");
-        for (const Field& item : runs->nonEmptyList())
+        if (program) program->Fail("give the program inside each run, not beside \"runs\"");
+        if (dialogs) dialogs->Fail("give the dialogs inside each run, not beside \"runs\"");
+        for (const Field& item : runs->NonEmptyList())
             scenario.runs.push_back(ReadRun(item));
         scenario.chained = true;
     } else {
@@ -257,8 +257,8 @@ Scenario ParseScenario(const std::string& text, const std::string& file) {
         if (dialogs) run.dialogs = ReadDialogs(*dialogs);
         scenario.runs.push_back(std::move(run));
     }
-    if (auto expect = root.get("expect")) scenario.expect = ReadExpectations(*expect);
-    root.finish();
+    if (auto expect = root.Get("expect")) scenario.expect = ReadExpectations(*expect);
+    root.Finish();
     return scenario;
 }
 
