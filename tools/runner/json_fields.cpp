@@ -1,8 +1,6 @@
 // Implements tools/runner/json_fields.h.
 #include "tools/runner/json_fields.h"
 
-#include "tools/robot/text_codec.h"
-
 #include <algorithm>
 
 namespace vorn::runner {
@@ -64,11 +62,10 @@ bool Field::Boolean() const {
 
 std::int64_t Field::Integer(std::int64_t min, std::int64_t max) const {
     Expect(value_->is_number_integer(), "an integer");
-    if (value_->is_number_unsigned() &&
-        value_->get<std::uint64_t>() > static_cast<std::uint64_t>(max))
-        Fail("out of range " + std::to_string(min) + " to " + std::to_string(max));
     std::int64_t number = value_->get<std::int64_t>();
-    if (number < min || number > max)
+    if ((value_->is_number_unsigned() &&
+         value_->get<std::uint64_t>() > static_cast<std::uint64_t>(max)) ||
+        number < min || number > max)
         Fail("out of range " + std::to_string(min) + " to " + std::to_string(max));
     return number;
 }
@@ -113,6 +110,17 @@ Field Object::Need(const std::string& key) {
     std::optional<Field> field = Get(key);
     if (!field) field_.Member(key, field_.Value()).Fail("missing");
     return *field;
+}
+
+std::optional<std::string> Object::OneOf(std::initializer_list<const char*> keys,
+                                         const std::string& problem) {
+    std::optional<std::string> held;
+    for (const char* key : keys) {
+        if (!Get(key)) continue;
+        if (held) field_.Fail(problem);
+        held = key;
+    }
+    return held;
 }
 
 std::vector<std::pair<std::string, Field>> Object::Members() {

@@ -5,12 +5,17 @@
 
 #include "tools/runner/scenario.h"
 
+#include "tools/robot/text_codec.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
+#include <functional>
+#include <initializer_list>
 #include <optional>
 #include <set>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace vorn::runner {
@@ -38,6 +43,14 @@ class Field {
     std::uint64_t UnsignedInteger(std::uint64_t max) const;
     std::vector<Field> List() const;
     std::vector<Field> NonEmptyList() const;
+    // Each element of a list as `read` (a function or a method of Field)
+    // reads it.
+    template <typename Read> auto ListOf(Read read) const {
+        std::vector<std::decay_t<std::invoke_result_t<Read, const Field&>>> values;
+        for (const Field& item : List())
+            values.push_back(std::invoke(read, item));
+        return values;
+    }
 
   private:
     void Expect(bool ok, const char* what) const;
@@ -53,6 +66,10 @@ class Object {
     std::optional<Field> Get(const std::string& key);
     Field Need(const std::string& key);
     bool Has(const std::string& key) const { return field_.Value().contains(key); }
+    // Which one of `keys` the object holds, taken; nullopt when it holds none.
+    // Fails with `problem` when it holds more than one. All count as looked for.
+    std::optional<std::string> OneOf(std::initializer_list<const char*> keys,
+                                     const std::string& problem);
     // Every member, for objects that map names to values (all count as taken).
     std::vector<std::pair<std::string, Field>> Members();
     void Finish() const;
@@ -63,5 +80,18 @@ class Object {
     std::set<std::string> taken_;
     std::vector<std::string> asked_; // every key looked for, to list in messages
 };
+
+// The entry of `table` whose `name` the string `field` holds; fails naming
+// `what` and every name the table knows.
+template <typename Entry, size_t N>
+const Entry& Lookup(const Field& field, const Entry (&table)[N], const char* what) {
+    std::string name = field.Utf8(), known;
+    for (const Entry& entry : table) {
+        if (name == entry.name) return entry;
+        known += (known.empty() ? "" : ", ") + std::string(entry.name);
+    }
+    field.Fail("unknown " + std::string(what) + " " + robot::Quoted(name) + " (known: " + known +
+               ")");
+}
 
 } // namespace vorn::runner

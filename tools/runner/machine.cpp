@@ -59,11 +59,6 @@ void LayOutProgramFolder(const Scenario& scenario, const MachineLayout& layout) 
 
 } // namespace
 
-const std::vector<std::string>& DistributedFiles() {
-    static const std::vector<std::string> files = {"readme.txt", "Korvel.fon", "KorvFix.fon"};
-    return files;
-}
-
 std::string ProgramSource(const MachineLayout& layout, const std::string& program) {
     if (program == "VORN.EXE") return layout.vornExe;
     size_t slash = layout.vornExe.find_last_of('\\');

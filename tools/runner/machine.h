@@ -23,8 +23,6 @@ struct MachineLayout {
     std::string benchDir = "C:\\vorn-bench"; // the runner's own keeping
 };
 
-// The distributed files the program folder holds besides the programs.
-const std::vector<std::string>& DistributedFiles();
 // Where the program folder's copy of `program` (one of PackagePrograms())
 // comes from.
 std::string ProgramSource(const MachineLayout& layout, const std::string& program);

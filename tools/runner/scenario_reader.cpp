@@ -21,13 +21,6 @@ const struct {
                     {"error-report", ScenarioDialogKind::ErrorReport},
                     {"runtime-error", ScenarioDialogKind::RuntimeError}};
 
-std::vector<std::string> ReadTexts(const Field& field) {
-    std::vector<std::string> texts;
-    for (const Field& item : field.List())
-        texts.push_back(item.MachineText());
-    return texts;
-}
-
 robot::Action ReadAnswer(const Field& field) {
     std::string problem;
     std::optional<robot::Action> action = robot::ParseAction(field.MachineText(), &problem);
@@ -38,17 +31,12 @@ robot::Action ReadAnswer(const Field& field) {
 ExpectedDialog ReadDialog(const Field& field) {
     Object object(field);
     ExpectedDialog dialog;
-    Field kind = object.Need("dialog");
-    dialog.kindName = kind.Utf8();
-    bool known = false;
-    for (const auto& entry : kDialogKinds)
-        if (dialog.kindName == entry.name) dialog.kind = entry.kind, known = true;
-    if (!known)
-        kind.Fail("unknown dialog " + robot::Quoted(dialog.kindName) +
-                  " (known: warning, information, input, error-report, runtime-error)");
+    const auto& kind = Lookup(object.Need("dialog"), kDialogKinds, "dialog");
+    dialog.kindName = kind.name;
+    dialog.kind = kind.kind;
     bool input = dialog.kind == ScenarioDialogKind::Input;
     if (auto caption = object.Get("caption")) dialog.caption = caption->MachineText();
-    if (auto buttons = object.Get("buttons")) dialog.buttons = ReadTexts(*buttons);
+    if (auto buttons = object.Get("buttons")) dialog.buttons = buttons->ListOf(&Field::MachineText);
     if (auto text = object.Get("text")) {
         if (input) text->Fail("an input dialog has no text (its prompt is \"prompt\")");
         dialog.text = text->MachineText();
@@ -75,11 +63,22 @@ ExpectedDialog ReadDialog(const Field& field) {
     return dialog;
 }
 
-// `"absent": true`; false is no way of saying anything here.
-bool ReadAbsent(Object& object) {
-    std::optional<Field> absent = object.Get("absent");
-    if (!absent) return false;
-    if (!absent->Boolean()) absent->Fail("write \"absent\": true or leave it out");
+// `"KEY": true`; false is no way of saying anything here.
+bool ReadTrue(Object& object, const char* key) {
+    std::optional<Field> flag = object.Get(key);
+    if (!flag) return false;
+    if (!flag->Boolean()) flag->Fail(std::string("write \"") + key + "\": true or leave it out");
+    return true;
+}
+
+// `"same_as_before": true`, which compares `what` as a whole and so stands
+// without any of `others`.
+bool ReadSameAsBefore(Object& object, const char* what, std::initializer_list<const char*> others) {
+    if (!ReadTrue(object, "same_as_before")) return false;
+    for (const char* other : others)
+        if (object.Has(other))
+            object.AsField().Fail(std::string("same_as_before compares ") + what +
+                                  "; it takes no " + other);
     return true;
 }
 
@@ -88,25 +87,15 @@ RegistryExpectation ReadRegistryExpectation(const Field& field) {
     RegistryExpectation expectation;
     expectation.field = field.Path();
     expectation.key = ReadKey(object.Need("key"));
-    if (auto same = object.Get("same_as_before")) {
-        if (!same->Boolean()) same->Fail("write \"same_as_before\": true or leave it out");
-        for (const char* other : {"value", "absent", "type", "data"})
-            if (object.Has(other))
-                field.Fail("same_as_before compares the key's whole tree; it takes no " +
-                           std::string(other));
-        expectation.sameAsBefore = true;
-        object.Finish();
-        return expectation;
-    }
-    if (auto name = object.Get("value")) expectation.valueName = name->MachineText();
-    expectation.absent = ReadAbsent(object);
-    if (expectation.absent) {
-        if (object.Has("type") || object.Has("data"))
+    expectation.sameAsBefore =
+        ReadSameAsBefore(object, "the key's whole tree", {"value", "absent", "type", "data"});
+    if (!expectation.sameAsBefore) {
+        if (auto name = object.Get("value")) expectation.valueName = name->MachineText();
+        expectation.absent = ReadTrue(object, "absent");
+        if (!expectation.absent)
+            expectation.data = ReadRegistryData(object, expectation.valueName.has_value());
+        else if (object.Has("type") || object.Has("data"))
             field.Fail("an absent value has no type or data");
-    } else if (expectation.valueName) {
-        expectation.data = ReadRegistryData(object);
-    } else if (object.Has("type") || object.Has("data")) {
-        field.Fail("type and data need a value name (\"value\")");
     }
     object.Finish();
     return expectation;
@@ -117,28 +106,20 @@ FileExpectation ReadFileExpectation(const Field& field) {
     FileExpectation expectation;
     expectation.field = field.Path();
     expectation.path = object.Need("path").WindowsPath();
-    int given = 0;
     if (std::optional<Content> content = ReadContent(object)) {
         expectation.kind = FileExpectation::Kind::Content;
         expectation.content = *content;
-        ++given;
     }
     if (auto other = object.Get("same_as_before")) {
         expectation.kind = FileExpectation::Kind::SameAsBefore;
         expectation.otherPath = other->WindowsPath();
-        ++given;
     }
-    if (auto unchanged = object.Get("unchanged")) {
-        if (!unchanged->Boolean()) unchanged->Fail("write \"unchanged\": true or leave it out");
-        expectation.kind = FileExpectation::Kind::Unchanged;
-        ++given;
-    }
-    if (ReadAbsent(object)) {
-        expectation.kind = FileExpectation::Kind::Absent;
-        ++given;
-    }
-    if (given != 1)
-        field.Fail("give exactly one of text, hex, bytes, same_as_before, unchanged and absent");
+    if (ReadTrue(object, "unchanged")) expectation.kind = FileExpectation::Kind::Unchanged;
+    if (ReadTrue(object, "absent")) expectation.kind = FileExpectation::Kind::Absent;
+    const char* const problem =
+        "give exactly one of text, hex, bytes, same_as_before, unchanged and absent";
+    if (!object.OneOf({"text", "hex", "bytes", "same_as_before", "unchanged", "absent"}, problem))
+        field.Fail(problem);
     object.Finish();
     return expectation;
 }
@@ -149,22 +130,16 @@ IniExpectation ReadIniExpectation(const Field& field) {
     expectation.field = field.Path();
     expectation.path = object.Need("path").WindowsPath();
     expectation.section = object.Need("section").MachineText();
-    if (auto same = object.Get("same_as_before")) {
-        if (!same->Boolean()) same->Fail("write \"same_as_before\": true or leave it out");
-        for (const char* other : {"key", "value", "absent"})
-            if (object.Has(other))
-                field.Fail("same_as_before compares the whole section; it takes no " +
-                           std::string(other));
-        expectation.sameAsBefore = true;
-        object.Finish();
-        return expectation;
+    expectation.sameAsBefore =
+        ReadSameAsBefore(object, "the whole section", {"key", "value", "absent"});
+    if (!expectation.sameAsBefore) {
+        expectation.key = object.Need("key").MachineText();
+        std::optional<Field> value = object.Get("value");
+        ReadTrue(object, "absent"); // only checked: the missing value says it
+        if (!object.OneOf({"value", "absent"}, "give either value or absent, not both"))
+            field.Fail("needs value, \"absent\": true or \"same_as_before\": true");
+        if (value) expectation.value = value->MachineText();
     }
-    expectation.key = object.Need("key").MachineText();
-    std::optional<Field> value = object.Get("value");
-    bool absent = ReadAbsent(object);
-    if (value && absent) field.Fail("give either value or absent, not both");
-    if (!value && !absent) field.Fail("needs value, \"absent\": true or \"same_as_before\": true");
-    if (value) expectation.value = value->MachineText();
     object.Finish();
     return expectation;
 }
@@ -179,18 +154,11 @@ std::string ReadProgram(const Field& field) {
     field.Fail("unknown program " + robot::Quoted(name) + " (the package has " + known + ")");
 }
 
-std::vector<ExpectedDialog> ReadDialogs(const Field& field) {
-    std::vector<ExpectedDialog> dialogs;
-    for (const Field& item : field.List())
-        dialogs.push_back(ReadDialog(item));
-    return dialogs;
-}
-
 ProgramRun ReadRun(const Field& field) {
     Object object(field);
     ProgramRun run;
     if (auto program = object.Get("program")) run.program = ReadProgram(*program);
-    if (auto dialogs = object.Get("dialogs")) run.dialogs = ReadDialogs(*dialogs);
+    if (auto dialogs = object.Get("dialogs")) run.dialogs = dialogs->ListOf(ReadDialog);
     run.exitCode = object.Need("exit_code").Integer(INT32_MIN, UINT32_MAX);
     object.Finish();
     return run;
@@ -202,14 +170,9 @@ Expectations ReadExpectations(const Field& field) {
     if (auto code = object.Get("exit_code")) expect.exitCode = code->Integer(INT32_MIN, UINT32_MAX);
     if (auto editor = object.Get("editor")) expect.editor = editor->Boolean();
     if (auto registry = object.Get("registry"))
-        for (const Field& item : registry->List())
-            expect.registry.push_back(ReadRegistryExpectation(item));
-    if (auto files = object.Get("files"))
-        for (const Field& item : files->List())
-            expect.files.push_back(ReadFileExpectation(item));
-    if (auto ini = object.Get("ini"))
-        for (const Field& item : ini->List())
-            expect.ini.push_back(ReadIniExpectation(item));
+        expect.registry = registry->ListOf(ReadRegistryExpectation);
+    if (auto files = object.Get("files")) expect.files = files->ListOf(ReadFileExpectation);
+    if (auto ini = object.Get("ini")) expect.ini = ini->ListOf(ReadIniExpectation);
     object.Finish();
     return expect;
 }
@@ -219,6 +182,11 @@ Expectations ReadExpectations(const Field& field) {
 const std::vector<std::string>& PackagePrograms() {
     static const std::vector<std::string> programs = {"VORN.EXE", "UNVORN.EXE"};
     return programs;
+}
+
+const std::vector<std::string>& DistributedFiles() {
+    static const std::vector<std::string> files = {"readme.txt", "Korvel.fon", "KorvFix.fon"};
+    return files;
 }
 
 std::string ProgramTitle(const std::string& program) {
@@ -254,7 +222,7 @@ Scenario ParseScenario(const std::string& text, const std::string& file) {
     } else {
         ProgramRun run;
         if (program) run.program = ReadProgram(*program);
-        if (dialogs) run.dialogs = ReadDialogs(*dialogs);
+        if (dialogs) run.dialogs = dialogs->ListOf(ReadDialog);
         scenario.runs.push_back(std::move(run));
     }
     if (auto expect = root.Get("expect")) scenario.expect = ReadExpectations(*expect);

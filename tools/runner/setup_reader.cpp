@@ -63,18 +63,15 @@ const char* RegistryTypeName(DWORD type) {
 }
 
 std::optional<Content> ReadContent(Object& object) {
-    std::optional<Field> text = object.Get("text"), hex = object.Get("hex"),
-                         bytes = object.Get("bytes");
-    int given = (text ? 1 : 0) + (hex ? 1 : 0) + (bytes ? 1 : 0);
-    if (given > 1) object.AsField().Fail("give only one of text, hex and bytes");
-    if (text) return Content{text->MachineText(), "text " + Shortened(text->Utf8())};
-    if (hex) {
-        std::optional<std::string> data = ParseHex(hex->Utf8());
-        if (!data) hex->Fail("expected pairs of hexadecimal digits");
-        return Content{*data, std::to_string(data->size()) + " bytes given in hex"};
-    }
-    if (bytes) return ReadBytes(*bytes);
-    return std::nullopt;
+    std::optional<std::string> key =
+        object.OneOf({"text", "hex", "bytes"}, "give only one of text, hex and bytes");
+    if (!key) return std::nullopt;
+    Field value = object.Need(*key);
+    if (*key == "text") return Content{value.MachineText(), "text " + Shortened(value.Utf8())};
+    if (*key == "bytes") return ReadBytes(value);
+    std::optional<std::string> data = ParseHex(value.Utf8());
+    if (!data) value.Fail("expected pairs of hexadecimal digits");
+    return Content{*data, std::to_string(data->size()) + " bytes given in hex"};
 }
 
 Content NeedContent(Object& object) {
@@ -92,16 +89,14 @@ std::string ReadKey(const Field& field) {
     return key;
 }
 
-RegistryData ReadRegistryData(Object& object) {
-    Field typeField = object.Need("type");
-    std::string typeName = typeField.Utf8();
+std::optional<RegistryData> ReadRegistryData(Object& object, bool named) {
+    if (!named) {
+        if (object.Has("type") || object.Has("data"))
+            object.AsField().Fail("type and data need a value name (\"value\")");
+        return std::nullopt;
+    }
     RegistryData data;
-    bool known = false;
-    for (const auto& entry : kRegistryTypes)
-        if (typeName == entry.name) data.type = entry.type, known = true;
-    if (!known)
-        typeField.Fail("unknown type " + robot::Quoted(typeName) +
-                       " (known: sz, expand_sz, dword, binary, multi_sz, none)");
+    data.type = Lookup(object.Need("type"), kRegistryTypes, "type").type;
     std::optional<Field> value = object.Get("data");
     if (!value) {
         if (data.type != REG_NONE) object.Need("data");
@@ -132,13 +127,6 @@ RegistryData ReadRegistryData(Object& object) {
     return data;
 }
 
-std::vector<std::string> ReadPaths(const Field& field) {
-    std::vector<std::string> paths;
-    for (const Field& item : field.List())
-        paths.push_back(item.WindowsPath());
-    return paths;
-}
-
 namespace {
 
 RegistryEntry ReadRegistrySetup(const Field& field) {
@@ -146,12 +134,8 @@ RegistryEntry ReadRegistrySetup(const Field& field) {
     RegistryEntry entry;
     entry.field = field.Path();
     entry.key = ReadKey(object.Need("key"));
-    if (auto name = object.Get("value")) {
-        entry.valueName = name->MachineText();
-        entry.data = ReadRegistryData(object);
-    } else if (object.Has("type") || object.Has("data")) {
-        field.Fail("type and data need a value name (\"value\")");
-    }
+    if (auto name = object.Get("value")) entry.valueName = name->MachineText();
+    if (auto data = ReadRegistryData(object, entry.valueName.has_value())) entry.data = *data;
     object.Finish();
     return entry;
 }
@@ -181,33 +165,32 @@ SYSTEMTIME ReadLocalTime(const Field& field) {
     return time;
 }
 
+// A member's name, which names a file here, read by `read` (a method of Field)
+// as if it stood at the member's place.
+template <typename Read> auto ReadName(const std::string& name, const Field& member, Read read) {
+    Json text(name);
+    return std::invoke(read, Field(text, member.Path(), member.File()));
+}
+
+// One of the distributed files, spelt as the package spells it.
+std::string ReadDistributedFile(const Field& field) {
+    std::string name = field.Utf8();
+    for (const std::string& file : DistributedFiles())
+        if (lstrcmpiA(name.c_str(), file.c_str()) == 0) return file;
+    field.Fail("not a distributed file (readme.txt, Korvel.fon, KorvFix.fon)");
+}
+
 ProgramFolder ReadProgramFolder(const Field& field) {
-    static const char* const distributed[] = {"readme.txt", "Korvel.fon", "KorvFix.fon"};
     Object object(field);
     ProgramFolder folder;
-    if (auto omit = object.Get("omit")) {
-        for (const Field& item : omit->List()) {
-            std::string name = item.Utf8();
-            bool known = false;
-            for (const char* candidate : distributed)
-                if (lstrcmpiA(name.c_str(), candidate) == 0) name = candidate, known = true;
-            if (!known) item.Fail("not a distributed file (readme.txt, Korvel.fon, KorvFix.fon)");
-            folder.omit.push_back(name);
-        }
-    }
+    if (auto omit = object.Get("omit")) folder.omit = omit->ListOf(ReadDistributedFile);
     if (auto files = object.Get("files")) {
         for (auto& [name, content] : Object(*files).Members()) {
             Object contentObject(content);
-            FileEntry entry;
-            entry.field = content.Path();
-            try {
-                entry.path = robot::Utf8ToCp932(name);
-            } catch (const robot::CodecError& error) {
-                content.Fail(error.what());
-            }
-            if (entry.path.empty() || entry.path.find_first_of("\\/:") != std::string::npos)
+            std::string path = ReadName(name, content, &Field::MachineText);
+            if (path.empty() || path.find_first_of("\\/:") != std::string::npos)
                 content.Fail("expected a bare file name of the program folder");
-            entry.content = NeedContent(contentObject);
+            FileEntry entry{content.Path(), path, NeedContent(contentObject)};
             contentObject.Finish();
             folder.replacements.push_back(entry);
         }
@@ -216,36 +199,31 @@ ProgramFolder ReadProgramFolder(const Field& field) {
     return folder;
 }
 
+FileEntry ReadSetupFile(const Field& field) {
+    Object object(field);
+    FileEntry file{field.Path(), object.Need("path").WindowsPath(), NeedContent(object)};
+    object.Finish();
+    return file;
+}
+
 } // namespace
 
 Setup ReadSetup(const Field& field) {
     Object object(field);
     Setup setup;
+    const auto path = &Field::WindowsPath;
     if (auto registry = object.Get("registry"))
-        for (const Field& item : registry->List())
-            setup.registry.push_back(ReadRegistrySetup(item));
-    if (auto files = object.Get("files")) {
-        for (const Field& item : files->List()) {
-            Object entry(item);
-            FileEntry file{item.Path(), entry.Need("path").WindowsPath(), {}};
-            file.content = NeedContent(entry);
-            entry.Finish();
-            setup.files.push_back(file);
-        }
-    }
-    if (auto folders = object.Get("folders")) setup.folders = ReadPaths(*folders);
-    if (auto remove = object.Get("remove")) setup.remove = ReadPaths(*remove);
+        setup.registry = registry->ListOf(ReadRegistrySetup);
+    if (auto files = object.Get("files")) setup.files = files->ListOf(ReadSetupFile);
+    if (auto folders = object.Get("folders")) setup.folders = folders->ListOf(path);
+    if (auto remove = object.Get("remove")) setup.remove = remove->ListOf(path);
     if (auto folder = object.Get("program_folder"))
         setup.programFolder = ReadProgramFolder(*folder);
-    if (auto readOnly = object.Get("read_only")) setup.readOnly = ReadPaths(*readOnly);
-    if (auto locked = object.Get("locked")) setup.locked = ReadPaths(*locked);
-    if (auto mtime = object.Get("mtime")) {
-        for (auto& [path, time] : Object(*mtime).Members()) {
-            Json pathText(path);
-            std::string windowsPath = Field(pathText, time.Path(), time.File()).WindowsPath();
-            setup.mtime.push_back({time.Path(), windowsPath, ReadLocalTime(time)});
-        }
-    }
+    if (auto readOnly = object.Get("read_only")) setup.readOnly = readOnly->ListOf(path);
+    if (auto locked = object.Get("locked")) setup.locked = locked->ListOf(path);
+    if (auto mtime = object.Get("mtime"))
+        for (auto& [name, time] : Object(*mtime).Members())
+            setup.mtime.push_back({time.Path(), ReadName(name, time, path), ReadLocalTime(time)});
     object.Finish();
     return setup;
 }
