@@ -9,8 +9,6 @@
 namespace vorn::runner {
 namespace {
 
-const char* const kClientRegistryKey = "Software\\Mirabilis";
-
 std::string WinIni(const MachineLayout& layout) {
     return layout.windowsDir + "\\win.ini";
 }
@@ -104,12 +102,8 @@ void ResetMachine(const Scenario& scenario, const MachineLayout& layout) {
     for (const std::string& path : paths)
         RemovePath(path);
     RemoveLeftovers(layout);
-    // Folders a scenario made go when nothing is left in them; deepest first.
-    std::vector<std::string> folders = scenario.setup.folders;
-    std::sort(folders.begin(), folders.end(),
-              [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
-    for (const std::string& folder : folders)
-        RemoveDirectoryA(folder.c_str());
+    // Folders a scenario made go when nothing is left in them.
+    RemoveEmptyFolders(scenario.setup.folders);
 
     RestoreWinIni(layout);
     LayOutProgramFolder(scenario, layout);

@@ -23,6 +23,10 @@ struct MachineLayout {
     std::string benchDir = "C:\\vorn-bench"; // the runner's own keeping
 };
 
+// The client's registry tree below HKEY_CURRENT_USER: every reset removes it,
+// every summary lists it.
+constexpr char kClientRegistryKey[] = "Software\\Mirabilis";
+
 // Where the program folder's copy of `program` (one of PackagePrograms())
 // comes from.
 std::string ProgramSource(const MachineLayout& layout, const std::string& program);

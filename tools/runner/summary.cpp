@@ -1,6 +1,7 @@
 // Implements tools/runner/summary.h.
 #include "tools/runner/summary.h"
 
+#include "tools/runner/expectations.h"
 #include "tools/runner/file_access.h"
 #include "tools/runner/file_content.h"
 #include "tools/runner/registry_access.h"
@@ -14,8 +15,6 @@
 
 namespace vorn::runner {
 namespace {
-
-const char* const kClientKey = "Software\\Mirabilis";
 
 std::string StateLine(const FileState& state) {
     std::string line = Describe(state);
@@ -31,16 +30,9 @@ std::string StateLine(const FileState& state) {
 
 std::vector<std::string> FontSubstitutes(const std::string& winIni) {
     if (ReadFileState(winIni).kind != FileState::Kind::File) return {"(win.ini absent)"};
-    std::string buffer(65536, '\0');
-    DWORD length = GetPrivateProfileSectionA("FontSubstitutes", buffer.data(),
-                                             static_cast<DWORD>(buffer.size()), winIni.c_str());
     std::vector<std::string> lines;
-    for (size_t start = 0; start < length;) {
-        size_t end = buffer.find('\0', start);
-        if (end == start || end > length) break;
-        lines.push_back(robot::Cp932ToUtf8(buffer.substr(start, end - start)));
-        start = end + 1;
-    }
+    for (const std::string& entry : ReadIniSection(winIni, "FontSubstitutes"))
+        lines.push_back(robot::Cp932ToUtf8(entry));
     if (lines.empty()) lines.push_back("(no entries)");
     return lines;
 }
@@ -77,7 +69,7 @@ MachineSnapshot TakeSnapshot(const std::vector<std::string>& paths, const std::s
     MachineSnapshot snapshot;
     for (const std::string& path : paths)
         snapshot.files.emplace_back(path, StateLine(ReadFileState(path, locks.HandleFor(path))));
-    snapshot.registry = ListTree(kClientKey);
+    snapshot.registry = ListTree(kClientRegistryKey);
     snapshot.fontSubstitutes = FontSubstitutes(winIni);
     return snapshot;
 }
@@ -92,7 +84,7 @@ std::string FormatSummary(const std::string& title, const std::string& file,
         out += "    before: " + was + "\n";
         out += "    after:  " + now + (was == now ? "" : "   (changed)") + "\n";
     }
-    out += "\nregistry HKEY_CURRENT_USER\\Software\\Mirabilis:\n";
+    out += std::string("\nregistry HKEY_CURRENT_USER\\") + kClientRegistryKey + ":\n";
     Lines(out, "before", before.registry);
     Lines(out, "after", after.registry);
     Changes(out, before.registry, after.registry);
