@@ -9,10 +9,6 @@
 namespace vorn::runner {
 namespace {
 
-std::string WinIni(const MachineLayout& layout) {
-    return layout.windowsDir + "\\win.ini";
-}
-
 // The prefix's own win.ini, saved the first time a scenario runs on this
 // machine (or a marker that it had none) and put back before every scenario.
 void RestoreWinIni(const MachineLayout& layout) {
@@ -86,6 +82,10 @@ HANDLE FileLocks::HandleFor(const std::string& path) const {
 
 void FileLocks::Release() {
     handles_.clear();
+}
+
+std::string WinIni(const MachineLayout& layout) {
+    return layout.windowsDir + "\\win.ini";
 }
 
 std::vector<std::string> WatchedSystemFiles(const MachineLayout& layout) {

@@ -53,6 +53,7 @@ void ResetMachine(const Scenario& scenario, const MachineLayout& layout);
 // Step 5, in the order of the setup table.
 void ApplySetup(const Scenario& scenario, FileLocks& locks);
 
+std::string WinIni(const MachineLayout& layout);
 // The files every summary shows besides those the scenario names.
 std::vector<std::string> WatchedSystemFiles(const MachineLayout& layout);
 

@@ -31,9 +31,9 @@ robot::Action ReadAnswer(const Field& field) {
 ExpectedDialog ReadDialog(const Field& field) {
     Object object(field);
     ExpectedDialog dialog;
-    const auto& kind = Lookup(object.Need("dialog"), kDialogKinds, "dialog");
-    dialog.kindName = kind.name;
-    dialog.kind = kind.kind;
+    const auto& entry = Lookup(object.Need("dialog"), kDialogKinds, "dialog");
+    dialog.kindName = entry.name;
+    dialog.kind = entry.kind;
     bool input = dialog.kind == ScenarioDialogKind::Input;
     if (auto caption = object.Get("caption")) dialog.caption = caption->MachineText();
     if (auto buttons = object.Get("buttons")) dialog.buttons = buttons->ListOf(&Field::MachineText);
@@ -145,12 +145,11 @@ IniExpectation ReadIniExpectation(const Field& field) {
 }
 
 std::string ReadProgram(const Field& field) {
-    std::string name = field.Utf8();
-    const std::vector<std::string>& programs = PackagePrograms();
-    if (std::find(programs.begin(), programs.end(), name) != programs.end()) return name;
-    std::string known;
-    for (const std::string& program : programs)
+    std::string name = field.Utf8(), known;
+    for (const std::string& program : PackagePrograms()) {
+        if (name == program) return name;
         known += (known.empty() ? "" : ", ") + program;
+    }
     field.Fail("unknown program " + robot::Quoted(name) + " (the package has " + known + ")");
 }
 

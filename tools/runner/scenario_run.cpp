@@ -178,8 +178,7 @@ ScenarioOutcome RunScenario(const Scenario& scenario, const RunOptions& options)
     MachineSnapshot before;
     try {
         ApplySetup(scenario, locks);
-        if (options.summary)
-            before = TakeSnapshot(summaryPaths, layout.windowsDir + "\\win.ini", locks);
+        if (options.summary) before = TakeSnapshot(summaryPaths, layout, locks);
     } catch (const MachineError& error) {
         leftovers.Record();
         outcome.difference = std::string("setup: ") + error.what();
@@ -211,9 +210,8 @@ ScenarioOutcome RunScenario(const Scenario& scenario, const RunOptions& options)
         difference = FindUnmetExpectation(scenario.expect, facts, record, settings);
     outcome.difference = difference;
     if (options.summary)
-        outcome.summary =
-            FormatSummary(scenario.title, scenario.file, before,
-                          TakeSnapshot(summaryPaths, layout.windowsDir + "\\win.ini", locks));
+        outcome.summary = FormatSummary(scenario.title, scenario.file, before,
+                                        TakeSnapshot(summaryPaths, layout, locks));
     return outcome;
 }
 

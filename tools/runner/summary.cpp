@@ -43,9 +43,13 @@ void Lines(std::string& out, const char* heading, const std::vector<std::string>
         out += "    " + line + "\n";
 }
 
-// Lines only before (-) and only after (+), for a quick look at the change.
-void Changes(std::string& out, const std::vector<std::string>& before,
-             const std::vector<std::string>& after) {
+// The lines before and after the run, then those only before (-) and only
+// after (+), for a quick look at the change.
+void BeforeAndAfter(std::string& out, const std::string& heading,
+                    const std::vector<std::string>& before, const std::vector<std::string>& after) {
+    out += "\n" + heading + ":\n";
+    Lines(out, "before", before);
+    Lines(out, "after", after);
     std::vector<std::string> removed, added;
     for (const std::string& line : before)
         if (std::find(after.begin(), after.end(), line) == after.end()) removed.push_back(line);
@@ -64,13 +68,13 @@ void Changes(std::string& out, const std::vector<std::string>& before,
 
 } // namespace
 
-MachineSnapshot TakeSnapshot(const std::vector<std::string>& paths, const std::string& winIni,
+MachineSnapshot TakeSnapshot(const std::vector<std::string>& paths, const MachineLayout& layout,
                              const FileLocks& locks) {
     MachineSnapshot snapshot;
     for (const std::string& path : paths)
         snapshot.files.emplace_back(path, StateLine(ReadFileState(path, locks.HandleFor(path))));
     snapshot.registry = ListTree(kClientRegistryKey);
-    snapshot.fontSubstitutes = FontSubstitutes(winIni);
+    snapshot.fontSubstitutes = FontSubstitutes(WinIni(layout));
     return snapshot;
 }
 
@@ -84,14 +88,9 @@ std::string FormatSummary(const std::string& title, const std::string& file,
         out += "    before: " + was + "\n";
         out += "    after:  " + now + (was == now ? "" : "   (changed)") + "\n";
     }
-    out += std::string("\nregistry HKEY_CURRENT_USER\\") + kClientRegistryKey + ":\n";
-    Lines(out, "before", before.registry);
-    Lines(out, "after", after.registry);
-    Changes(out, before.registry, after.registry);
-    out += "\nwin.ini [FontSubstitutes]:\n";
-    Lines(out, "before", before.fontSubstitutes);
-    Lines(out, "after", after.fontSubstitutes);
-    Changes(out, before.fontSubstitutes, after.fontSubstitutes);
+    BeforeAndAfter(out, std::string("registry HKEY_CURRENT_USER\\") + kClientRegistryKey,
+                   before.registry, after.registry);
+    BeforeAndAfter(out, "win.ini [FontSubstitutes]", before.fontSubstitutes, after.fontSubstitutes);
     return out + "\n";
 }
 
