@@ -103,8 +103,8 @@ TEST(ScenarioReader, RandomFillIsSplitmix64LowestByteFirst) {
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(static_cast<unsigned char>(bytes[i]), (first >> (8 * i)) & 0xFF) << i;
     SplitMix64 generator(0);
-    generator.next();
-    std::uint64_t second = generator.next();
+    generator.Next();
+    std::uint64_t second = generator.Next();
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(static_cast<unsigned char>(bytes[8 + i]), (second >> (8 * i)) & 0xFF) << i;
 }

@@ -1,7 +1,7 @@
 // Implements tools/runner/dialog_match.h.
 #include "tools/runner/dialog_match.h"
 
-#include "tools/robot/text_codec.h"
+#include "tools/runner/file_access.h"
 
 #include <vector>
 
@@ -76,27 +76,11 @@ bool MatchFrom(const std::vector<Piece>& pieces, size_t piece, const std::string
     }
 }
 
-std::string Text(const std::string& cp932) {
-    return robot::Quoted(robot::Cp932ToUtf8(cp932));
-}
-
 std::string List(const std::vector<std::string>& texts) {
     std::string list = "[";
     for (const std::string& text : texts)
-        list += (list.size() > 1 ? ", " : "") + Text(text);
+        list += (list.size() > 1 ? ", " : "") + ShownText(text);
     return list + "]";
-}
-
-std::string ShapeWanted(ScenarioDialogKind kind) {
-    switch (kind) {
-    case ScenarioDialogKind::Input:
-        return "an input box";
-    case ScenarioDialogKind::ErrorReport:
-    case ScenarioDialogKind::RuntimeError:
-        return "a system message box";
-    default:
-        return "a message dialog";
-    }
 }
 
 robot::DialogShape ShapeOf(ScenarioDialogKind kind) {
@@ -111,7 +95,7 @@ robot::DialogShape ShapeOf(ScenarioDialogKind kind) {
     }
 }
 
-std::string ShapeSeen(robot::DialogShape shape) {
+std::string DescribeShape(robot::DialogShape shape) {
     switch (shape) {
     case robot::DialogShape::InputBox:
         return "an input box";
@@ -155,29 +139,30 @@ std::optional<std::string> FindDifference(const ExpectedDialog& expected,
                                           const robot::Dialog& actual,
                                           const std::string& programTitle) {
     if (actual.shape != ShapeOf(expected.kind))
-        return Differs("dialog", ShapeWanted(expected.kind) + " (" + expected.kindName + ")",
+        return Differs("dialog",
+                       DescribeShape(ShapeOf(expected.kind)) + " (" + expected.kindName + ")",
                        Sketch(actual));
     std::optional<std::string> caption =
         expected.caption ? expected.caption : DefaultCaption(expected.kind, programTitle);
     if (caption && *caption != actual.caption)
-        return Differs("caption", Text(*caption), Text(actual.caption));
+        return Differs("caption", ShownText(*caption), ShownText(actual.caption));
     if (expected.text && !TextMatches(*expected.text, actual.text))
-        return Differs("text", Text(*expected.text), Text(actual.text));
+        return Differs("text", ShownText(*expected.text), ShownText(actual.text));
     if (expected.prompt && *expected.prompt != actual.prompt)
-        return Differs("prompt", Text(*expected.prompt), Text(actual.prompt));
+        return Differs("prompt", ShownText(*expected.prompt), ShownText(actual.prompt));
     if (expected.value && *expected.value != actual.editText)
-        return Differs("value", Text(*expected.value), Text(actual.editText));
+        return Differs("value", ShownText(*expected.value), ShownText(actual.editText));
     if (expected.buttons && *expected.buttons != actual.buttons)
         return Differs("buttons", List(*expected.buttons), List(actual.buttons));
     return std::nullopt;
 }
 
 std::string Sketch(const robot::Dialog& dialog) {
-    std::string sketch = ShapeSeen(dialog.shape) + " captioned " + Text(dialog.caption);
+    std::string sketch = DescribeShape(dialog.shape) + " captioned " + ShownText(dialog.caption);
     if (dialog.shape == robot::DialogShape::InputBox)
-        return sketch + " with prompt " + Text(dialog.prompt) + " and value " +
-               Text(dialog.editText);
-    return sketch + " saying " + Text(dialog.text) + " with buttons " + List(dialog.buttons);
+        return sketch + " with prompt " + ShownText(dialog.prompt) + " and value " +
+               ShownText(dialog.editText);
+    return sketch + " saying " + ShownText(dialog.text) + " with buttons " + List(dialog.buttons);
 }
 
 } // namespace vorn::runner

@@ -135,10 +135,9 @@ bool EditorWatch::StartedOnReadme() const {
 std::string EditorWatch::CommandLines() const {
     std::string lines;
     for (const Editor& editor : editors_)
-        lines +=
-            (lines.empty() ? "" : ", ") +
-            (editor.commandLine.empty() ? std::string("(command line unreadable)")
-                                        : robot::Quoted(robot::Cp932ToUtf8(editor.commandLine)));
+        lines += (lines.empty() ? "" : ", ") + (editor.commandLine.empty()
+                                                    ? std::string("(command line unreadable)")
+                                                    : ShownText(editor.commandLine));
     return lines;
 }
 

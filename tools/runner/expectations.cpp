@@ -13,16 +13,13 @@ namespace {
 // holds these bytes.
 const char* const kAbsentSentinel = "\x01vorn-runner: no such key\x01";
 
-std::string Text(const std::string& cp932) {
-    return robot::Quoted(robot::Cp932ToUtf8(cp932));
-}
-
 // How two contents differ, for a message: short ones side by side, long ones
 // by size and the first differing byte.
 std::string ContentDifference(const std::string& expected, const std::string& actual) {
     if (expected.size() <= 200 && actual.size() <= 200)
-        return "expected " + Text(expected) + " (" + std::to_string(expected.size()) +
-               " bytes), found " + Text(actual) + " (" + std::to_string(actual.size()) + " bytes)";
+        return "expected " + ShownText(expected) + " (" + std::to_string(expected.size()) +
+               " bytes), found " + ShownText(actual) + " (" + std::to_string(actual.size()) +
+               " bytes)";
     size_t at = 0;
     while (at < expected.size() && at < actual.size() && expected[at] == actual[at])
         ++at;
@@ -54,6 +51,18 @@ std::string Fold(const std::string& text) {
     return folded;
 }
 
+std::string SectionKey(const std::string& path, const std::string& section) {
+    return FoldPath(path) + "\n" + Fold(section);
+}
+
+// What `records` holds under `key`; an empty state or list when nothing.
+template <typename Record>
+const Record& Recorded(const std::map<std::string, Record>& records, const std::string& key) {
+    static const Record none{};
+    auto found = records.find(key);
+    return found == records.end() ? none : found->second;
+}
+
 // The first line in which two listings differ, for a message.
 std::string FirstDifferentLine(const std::vector<std::string>& before,
                                const std::vector<std::string>& now) {
@@ -83,7 +92,7 @@ std::optional<std::string> CheckRegistry(const RegistryExpectation& expectation,
         if (!expectation.absent && !exists) return where + ": the key is absent";
         return std::nullopt;
     }
-    where += " value " + Text(*expectation.valueName) + ": ";
+    where += " value " + ShownText(*expectation.valueName) + ": ";
     ValueState state = ReadValue(expectation.key, *expectation.valueName);
     if (expectation.absent) {
         if (state.valueExists)
@@ -133,29 +142,28 @@ std::vector<std::string> Utf8Lines(const std::vector<std::string>& cp932) {
 
 std::optional<std::string> CheckIni(const IniExpectation& expectation,
                                     const SettingsRecord& settings) {
+    std::string section = Where(expectation.field, expectation.path) + "[" +
+                          robot::Cp932ToUtf8(expectation.section) + "]";
     if (expectation.sameAsBefore) {
         std::vector<std::string> now = ReadIniSection(expectation.path, expectation.section);
         const std::vector<std::string>& before =
-            settings.section(expectation.path, expectation.section);
+            settings.Section(expectation.path, expectation.section);
         if (now == before) return std::nullopt;
-        return Where(expectation.field, expectation.path) + "[" +
-               robot::Cp932ToUtf8(expectation.section) + "]: not the same as before the run: " +
+        return section + ": not the same as before the run: " +
                FirstDifferentLine(Utf8Lines(before), Utf8Lines(now));
     }
     char value[8192] = "";
     GetPrivateProfileStringA(expectation.section.c_str(), expectation.key.c_str(), kAbsentSentinel,
                              value, sizeof value, expectation.path.c_str());
     bool absent = std::string(value) == kAbsentSentinel;
-    std::string where = Where(expectation.field, expectation.path) + "[" +
-                        robot::Cp932ToUtf8(expectation.section) + "] " + Text(expectation.key) +
-                        ": ";
+    std::string where = section + " " + ShownText(expectation.key) + ": ";
     if (!expectation.value) {
-        if (!absent) return where + "should be absent but is " + Text(value);
+        if (!absent) return where + "should be absent but is " + ShownText(value);
         return std::nullopt;
     }
-    if (absent) return where + "expected " + Text(*expectation.value) + ", the key is absent";
+    if (absent) return where + "expected " + ShownText(*expectation.value) + ", the key is absent";
     if (*expectation.value != value)
-        return where + "expected " + Text(*expectation.value) + ", found " + Text(value);
+        return where + "expected " + ShownText(*expectation.value) + ", found " + ShownText(value);
     return std::nullopt;
 }
 
@@ -166,9 +174,7 @@ void FileRecord::Take(const std::string& path, HANDLE heldOpen) {
 }
 
 const FileState& FileRecord::Before(const std::string& path) const {
-    static const FileState absent;
-    auto found = states_.find(FoldPath(path));
-    return found == states_.end() ? absent : found->second;
+    return Recorded(states_, FoldPath(path)); // absent when not recorded
 }
 
 std::vector<std::string> ReadIniSection(const std::string& path, const std::string& section) {
@@ -190,21 +196,16 @@ void SettingsRecord::Take(const Expectations& expect) {
         if (registry.sameAsBefore) trees_[Fold(registry.key)] = ListTree(registry.key, true);
     for (const IniExpectation& ini : expect.ini)
         if (ini.sameAsBefore)
-            sections_[FoldPath(ini.path) + "\n" + Fold(ini.section)] =
-                ReadIniSection(ini.path, ini.section);
+            sections_[SectionKey(ini.path, ini.section)] = ReadIniSection(ini.path, ini.section);
 }
 
 const std::vector<std::string>& SettingsRecord::Tree(const std::string& key) const {
-    static const std::vector<std::string> none;
-    auto found = trees_.find(Fold(key));
-    return found == trees_.end() ? none : found->second;
+    return Recorded(trees_, Fold(key));
 }
 
-const std::vector<std::string>& SettingsRecord::section(const std::string& path,
+const std::vector<std::string>& SettingsRecord::Section(const std::string& path,
                                                         const std::string& section) const {
-    static const std::vector<std::string> none;
-    auto found = sections_.find(FoldPath(path) + "\n" + Fold(section));
-    return found == sections_.end() ? none : found->second;
+    return Recorded(sections_, SectionKey(path, section));
 }
 
 std::vector<std::string> PathsToRecord(const Expectations& expect) {

@@ -27,7 +27,7 @@ class SettingsRecord {
   public:
     void Take(const Expectations& expect);
     const std::vector<std::string>& Tree(const std::string& key) const;
-    const std::vector<std::string>& section(const std::string& path,
+    const std::vector<std::string>& Section(const std::string& path,
                                             const std::string& section) const;
 
   private:

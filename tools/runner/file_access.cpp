@@ -5,6 +5,8 @@
 
 #include "host/handles_win32.h"
 
+#include <algorithm>
+
 namespace vorn::runner {
 namespace {
 
@@ -39,6 +41,35 @@ std::string Parent(const std::string& path) {
 
 std::string ShownPath(const std::string& path) {
     return robot::Cp932ToUtf8(path);
+}
+
+std::string ShownText(const std::string& text) {
+    return robot::Quoted(robot::Cp932ToUtf8(text));
+}
+
+void AddPathOnce(std::vector<std::string>& paths, const std::string& path) {
+    std::string folded = FoldPath(path);
+    for (const std::string& known : paths)
+        if (FoldPath(known) == folded) return;
+    paths.push_back(path);
+}
+
+bool IsFolder(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<FolderEntry> ListFolder(const std::string& folder, const char* pattern) {
+    std::vector<FolderEntry> entries;
+    WIN32_FIND_DATAA found;
+    ScopedFind search(FindFirstFileA((folder + "\\" + pattern).c_str(), &found));
+    if (!search) return entries;
+    do {
+        std::string name = found.cFileName;
+        if (name != "." && name != "..")
+            entries.push_back({name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (FindNextFileA(search.Get(), &found));
+    return entries;
 }
 
 FileState ReadFileState(const std::string& path, HANDLE heldOpen) {
@@ -132,16 +163,18 @@ void RemovePath(const std::string& path) {
 }
 
 void EmptyFolder(const std::string& path) {
-    WIN32_FIND_DATAA found;
-    ScopedFind search(FindFirstFileA((path + "\\*").c_str(), &found));
-    if (!search) return;
-    do {
-        std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        std::string child = path + "\\" + name;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) EmptyFolder(child);
+    for (const FolderEntry& entry : ListFolder(path)) {
+        std::string child = path + "\\" + entry.name;
+        if (entry.isFolder) EmptyFolder(child);
         RemovePath(child);
-    } while (FindNextFileA(search.Get(), &found));
+    }
+}
+
+void RemoveEmptyFolders(std::vector<std::string> folders) {
+    std::sort(folders.begin(), folders.end(),
+              [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+    for (const std::string& folder : folders)
+        RemoveDirectoryA(folder.c_str());
 }
 
 void SetReadOnly(const std::string& path) {

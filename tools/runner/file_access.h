@@ -9,6 +9,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace vorn::runner {
 
@@ -44,6 +45,9 @@ void RemovePath(const std::string& path);
 void MakeFolders(const std::string& path);
 // Removes everything inside the folder, read-only files included.
 void EmptyFolder(const std::string& path);
+// Removes each of the folders that is empty, the deepest first, so that a
+// folder emptied by the removal of the one below it goes too.
+void RemoveEmptyFolders(std::vector<std::string> folders);
 void SetReadOnly(const std::string& path);
 // Sets the last-write time, given as local time. `handle`: the file already
 // held open by this process, or null.
@@ -52,7 +56,21 @@ void SetLastWriteLocalTime(const std::string& path, const SYSTEMTIME& localTime,
 // Upper-cases the ASCII letters of a code page 932 path, leaving double-byte
 // characters alone, so that paths can be compared as Windows does.
 std::string FoldPath(const std::string& path);
+// Adds `path` to `paths` unless they hold it already, in whatever case.
+void AddPathOnce(std::vector<std::string>& paths, const std::string& path);
+
+bool IsFolder(const std::string& path);
+
+struct FolderEntry {
+    std::string name;
+    bool isFolder;
+};
+// What the folder holds that matches `pattern`, without "." and ".."; none
+// when it does not exist.
+std::vector<FolderEntry> ListFolder(const std::string& folder, const char* pattern = "*");
 
 std::string ShownPath(const std::string& path); // UTF-8, for messages
+// A text of the machine, quoted, in UTF-8, for messages.
+std::string ShownText(const std::string& text);
 
 } // namespace vorn::runner

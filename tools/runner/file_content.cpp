@@ -5,7 +5,7 @@
 
 namespace vorn::runner {
 
-std::uint64_t SplitMix64::next() {
+std::uint64_t SplitMix64::Next() {
     std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
@@ -17,7 +17,7 @@ std::string Expand(const ByteFill& fill) {
     if (fill.random) {
         SplitMix64 generator(fill.seed);
         for (std::uint64_t at = 0; at < fill.size; at += 8) {
-            std::uint64_t number = generator.next();
+            std::uint64_t number = generator.Next();
             for (std::uint64_t i = 0; i < 8 && at + i < fill.size; ++i)
                 bytes[at + i] = static_cast<char>(number >> (8 * i));
         }

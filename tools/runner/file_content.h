@@ -18,7 +18,7 @@ namespace vorn::runner {
 class SplitMix64 {
   public:
     explicit SplitMix64(std::uint64_t seed) : state_(seed) {}
-    std::uint64_t next();
+    std::uint64_t Next();
 
   private:
     std::uint64_t state_;

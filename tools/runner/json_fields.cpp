@@ -1,8 +1,6 @@
 // Implements tools/runner/json_fields.h.
 #include "tools/runner/json_fields.h"
 
-#include "tools/robot/text_codec.h"
-
 #include <algorithm>
 
 namespace vorn::runner {
@@ -18,121 +16,132 @@ std::string TypeOf(const Json& value) {
 
 } // namespace
 
-void Field::fail(const std::string& problem) const {
+void Field::Fail(const std::string& problem) const {
     throw ScenarioError(*file_ + ": field \"" + (path_.empty() ? "(top level)" : path_) +
                         "\": " + problem);
 }
 
-void Field::expect(bool ok, const char* what) const {
-    if (!ok) fail(std::string("expected ") + what + ", found " + TypeOf(*value_));
+void Field::Expect(bool ok, const char* what) const {
+    if (!ok) Fail(std::string("expected ") + what + ", found " + TypeOf(*value_));
 }
 
-Field Field::member(const std::string& key, const Json& value) const {
+Field Field::Member(const std::string& key, const Json& value) const {
     return Field(value, path_.empty() ? key : path_ + "." + key, *file_);
 }
 
-Field Field::element(size_t index, const Json& value) const {
+Field Field::Element(size_t index, const Json& value) const {
     return Field(value, path_ + "[" + std::to_string(index) + "]", *file_);
 }
 
-std::string Field::utf8() const {
-    expect(value_->is_string(), "a string");
+std::string Field::Utf8() const {
+    Expect(value_->is_string(), "a string");
     return value_->get<std::string>();
 }
 
-std::string Field::machineText() const {
+std::string Field::MachineText() const {
     try {
-        return robot::Utf8ToCp932(utf8());
+        return robot::Utf8ToCp932(Utf8());
     } catch (const robot::CodecError& error) {
-        fail(error.what());
+        Fail(error.what());
     }
 }
 
-std::string Field::windowsPath() const {
-    std::string path = machineText();
+std::string Field::WindowsPath() const {
+    std::string path = MachineText();
     if (path.size() < 4 || (path[0] != 'C' && path[0] != 'c') || path[1] != ':' || path[2] != '\\')
-        fail("expected a full path on drive C:, like \"C:\\\\ICQ\\\\Icq.exe\", found " +
-             robot::Quoted(utf8()));
-    if (path.find('/') != std::string::npos) fail("a path takes \\ between its parts, not /");
+        Fail("expected a full path on drive C:, like \"C:\\\\ICQ\\\\Icq.exe\", found " +
+             robot::Quoted(Utf8()));
+    if (path.find('/') != std::string::npos) Fail("a path takes \\ between its parts, not /");
     return path;
 }
 
-bool Field::boolean() const {
-    expect(value_->is_boolean(), "true or false");
+bool Field::Boolean() const {
+    Expect(value_->is_boolean(), "true or false");
     return value_->get<bool>();
 }
 
-std::int64_t Field::integer(std::int64_t min, std::int64_t max) const {
-    expect(value_->is_number_integer(), "an integer");
-    if (value_->is_number_unsigned() &&
-        value_->get<std::uint64_t>() > static_cast<std::uint64_t>(max))
-        fail("out of range " + std::to_string(min) + " to " + std::to_string(max));
+std::int64_t Field::Integer(std::int64_t min, std::int64_t max) const {
+    Expect(value_->is_number_integer(), "an integer");
     std::int64_t number = value_->get<std::int64_t>();
-    if (number < min || number > max)
-        fail("out of range " + std::to_string(min) + " to " + std::to_string(max));
+    if ((value_->is_number_unsigned() &&
+         value_->get<std::uint64_t>() > static_cast<std::uint64_t>(max)) ||
+        number < min || number > max)
+        Fail("out of range " + std::to_string(min) + " to " + std::to_string(max));
     return number;
 }
 
-std::uint64_t Field::unsignedInteger(std::uint64_t max) const {
-    expect(value_->is_number_integer(), "an integer");
+std::uint64_t Field::UnsignedInteger(std::uint64_t max) const {
+    Expect(value_->is_number_integer(), "an integer");
     if (!value_->is_number_unsigned() && value_->get<std::int64_t>() < 0)
-        fail("must not be negative");
+        Fail("must not be negative");
     std::uint64_t number = value_->get<std::uint64_t>();
-    if (number > max) fail("larger than " + std::to_string(max));
+    if (number > max) Fail("larger than " + std::to_string(max));
     return number;
 }
 
-std::vector<Field> Field::list() const {
-    expect(value_->is_array(), "a list");
+std::vector<Field> Field::List() const {
+    Expect(value_->is_array(), "a list");
     std::vector<Field> fields;
     for (size_t i = 0; i < value_->size(); ++i)
-        fields.push_back(element(i, (*value_)[i]));
+        fields.push_back(Element(i, (*value_)[i]));
     return fields;
 }
 
-std::vector<Field> Field::nonEmptyList() const {
-    std::vector<Field> fields = list();
-    if (fields.empty()) fail("the list is empty");
+std::vector<Field> Field::NonEmptyList() const {
+    std::vector<Field> fields = List();
+    if (fields.empty()) Fail("the list is empty");
     return fields;
 }
 
 Object::Object(const Field& field) : field_(field) {
-    if (!field.json().is_object()) field.fail("expected an object, found " + TypeOf(field.json()));
+    if (!field.Value().is_object())
+        field.Fail("expected an object, found " + TypeOf(field.Value()));
 }
 
-std::optional<Field> Object::get(const std::string& key) {
+std::optional<Field> Object::Get(const std::string& key) {
     if (std::find(asked_.begin(), asked_.end(), key) == asked_.end()) asked_.push_back(key);
-    auto found = field_.json().find(key);
-    if (found == field_.json().end()) return std::nullopt;
+    auto found = field_.Value().find(key);
+    if (found == field_.Value().end()) return std::nullopt;
     taken_.insert(key);
-    return field_.member(key, *found);
+    return field_.Member(key, *found);
 }
 
-Field Object::need(const std::string& key) {
-    std::optional<Field> field = get(key);
-    if (!field) field_.member(key, field_.json()).fail("missing");
+Field Object::Need(const std::string& key) {
+    std::optional<Field> field = Get(key);
+    if (!field) field_.Member(key, field_.Value()).Fail("missing");
     return *field;
 }
 
-std::vector<std::pair<std::string, Field>> Object::members() {
+std::optional<std::string> Object::OneOf(std::initializer_list<const char*> keys,
+                                         const std::string& problem) {
+    std::optional<std::string> held;
+    for (const char* key : keys) {
+        if (!Get(key)) continue;
+        if (held) field_.Fail(problem);
+        held = key;
+    }
+    return held;
+}
+
+std::vector<std::pair<std::string, Field>> Object::Members() {
     std::vector<std::pair<std::string, Field>> all;
-    for (auto it = field_.json().begin(); it != field_.json().end(); ++it) {
+    for (auto it = field_.Value().begin(); it != field_.Value().end(); ++it) {
         taken_.insert(it.key());
         all.emplace_back(
             it.key(),
-            Field(it.value(), field_.path() + "[" + robot::Quoted(it.key()) + "]", field_.file()));
+            Field(it.value(), field_.Path() + "[" + robot::Quoted(it.key()) + "]", field_.File()));
     }
     return all;
 }
 
-void Object::finish() const {
-    for (auto it = field_.json().begin(); it != field_.json().end(); ++it) {
+void Object::Finish() const {
+    for (auto it = field_.Value().begin(); it != field_.Value().end(); ++it) {
         if (taken_.count(it.key())) continue;
         std::string known;
         for (const std::string& key : asked_)
             known += (known.empty() ? "" : ", ") + key;
-        field_.member(it.key(), it.value())
-            .fail("unknown key" + (known.empty() ? std::string() : " (known here: " + known + ")"));
+        field_.Member(it.key(), it.value())
+            .Fail("unknown key" + (known.empty() ? std::string() : " (known here: " + known + ")"));
     }
 }
 

@@ -1,9 +1,6 @@
 // Implements tools/runner/leftovers.h.
 #include "tools/runner/leftovers.h"
 
-#include "host/handles_win32.h"
-
-#include <algorithm>
 #include <cstdio>
 
 namespace vorn::runner {
@@ -24,12 +21,9 @@ std::vector<std::string> FoldersToWatch(const Scenario& scenario, const MachineL
     std::vector<std::string> paths = NamedFilePaths(scenario);
     std::vector<std::string> folders;
     auto add = [&](const std::string& folder) {
-        if (folder.size() <= 3 || IsBelow(folder, layout.windowsDir) ||
-            IsBelow(folder, layout.programDir) || IsBelow(folder, layout.benchDir))
-            return;
-        for (const std::string& known : folders)
-            if (FoldPath(known) == FoldPath(folder)) return;
-        folders.push_back(folder);
+        if (folder.size() > 3 && !IsBelow(folder, layout.windowsDir) &&
+            !IsBelow(folder, layout.programDir) && !IsBelow(folder, layout.benchDir))
+            AddPathOnce(folders, folder);
     };
     for (const std::string& folder : scenario.setup.folders)
         add(folder);
@@ -43,26 +37,12 @@ std::vector<std::string> FoldersToWatch(const Scenario& scenario, const MachineL
     return folders;
 }
 
-// Entries of a folder, files and folders alike; empty when it does not exist.
-std::set<std::string> Entries(const std::string& folder, std::vector<std::string>* names,
-                              std::vector<bool>* isFolder) {
-    std::set<std::string> entries;
-    WIN32_FIND_DATAA found;
-    ScopedFind search(FindFirstFileA((folder + "\\*").c_str(), &found));
-    if (!search) return entries;
-    do {
-        std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        entries.insert(FoldPath(name));
-        if (names) names->push_back(name);
-        if (isFolder) isFolder->push_back(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-    } while (FindNextFileA(search.Get(), &found));
-    return entries;
-}
-
-bool Exists(const std::string& folder) {
-    DWORD attributes = GetFileAttributesA(folder.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+// The folded names of a folder's files and folders; none when it does not exist.
+std::set<std::string> FoldedNames(const std::string& folder) {
+    std::set<std::string> names;
+    for (const FolderEntry& entry : ListFolder(folder))
+        names.insert(FoldPath(entry.name));
+    return names;
 }
 
 } // namespace
@@ -70,19 +50,16 @@ bool Exists(const std::string& folder) {
 LeftoverWatch::LeftoverWatch(const Scenario& scenario, const MachineLayout& layout)
     : layout_(layout) {
     for (const std::string& folder : FoldersToWatch(scenario, layout))
-        folders_.push_back({folder, Exists(folder), Entries(folder, nullptr, nullptr)});
+        folders_.push_back({folder, IsFolder(folder), FoldedNames(folder)});
 }
 
 void LeftoverWatch::Record() const {
     std::string list;
     for (const Folder& folder : folders_) {
-        if (!folder.existed && Exists(folder.path)) list += "D " + folder.path + "\n";
-        std::vector<std::string> names;
-        std::vector<bool> isFolder;
-        Entries(folder.path, &names, &isFolder);
-        for (size_t i = 0; i < names.size(); ++i)
-            if (!folder.entries.count(FoldPath(names[i])))
-                list += (isFolder[i] ? "D " : "F ") + folder.path + "\\" + names[i] + "\n";
+        if (!folder.existed && IsFolder(folder.path)) list += "D " + folder.path + "\n";
+        for (const FolderEntry& entry : ListFolder(folder.path))
+            if (!folder.entries.count(FoldPath(entry.name)))
+                list += (entry.isFolder ? "D " : "F ") + folder.path + "\\" + entry.name + "\n";
     }
     if (list.empty()) return;
     FileState earlier = ReadFileState(ListFile(layout_));
@@ -110,11 +87,7 @@ void RemoveLeftovers(const MachineLayout& layout) {
         else
             folders.push_back(line.substr(2));
     }
-    // Deepest first; a folder that still holds something stays.
-    std::sort(folders.begin(), folders.end(),
-              [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
-    for (const std::string& folder : folders)
-        RemoveDirectoryA(folder.c_str());
+    RemoveEmptyFolders(folders); // a folder that still holds something stays
     RemovePath(ListFile(layout));
 }
 

@@ -9,12 +9,6 @@
 namespace vorn::runner {
 namespace {
 
-const char* const kClientRegistryKey = "Software\\Mirabilis";
-
-std::string WinIni(const MachineLayout& layout) {
-    return layout.windowsDir + "\\win.ini";
-}
-
 // The prefix's own win.ini, saved the first time a scenario runs on this
 // machine (or a marker that it had none) and put back before every scenario.
 void RestoreWinIni(const MachineLayout& layout) {
@@ -59,11 +53,6 @@ void LayOutProgramFolder(const Scenario& scenario, const MachineLayout& layout) 
 
 } // namespace
 
-const std::vector<std::string>& DistributedFiles() {
-    static const std::vector<std::string> files = {"readme.txt", "Korvel.fon", "KorvFix.fon"};
-    return files;
-}
-
 std::string ProgramSource(const MachineLayout& layout, const std::string& program) {
     if (program == "VORN.EXE") return layout.vornExe;
     size_t slash = layout.vornExe.find_last_of('\\');
@@ -95,6 +84,10 @@ void FileLocks::Release() {
     handles_.clear();
 }
 
+std::string WinIni(const MachineLayout& layout) {
+    return layout.windowsDir + "\\win.ini";
+}
+
 std::vector<std::string> WatchedSystemFiles(const MachineLayout& layout) {
     return {layout.windowsDir + "\\Fonts\\Korvel.fon", layout.windowsDir + "\\Fonts\\KorvFix.fon",
             layout.windowsDir + "\\ttfCache", WinIni(layout)};
@@ -109,12 +102,8 @@ void ResetMachine(const Scenario& scenario, const MachineLayout& layout) {
     for (const std::string& path : paths)
         RemovePath(path);
     RemoveLeftovers(layout);
-    // Folders a scenario made go when nothing is left in them; deepest first.
-    std::vector<std::string> folders = scenario.setup.folders;
-    std::sort(folders.begin(), folders.end(),
-              [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
-    for (const std::string& folder : folders)
-        RemoveDirectoryA(folder.c_str());
+    // Folders a scenario made go when nothing is left in them.
+    RemoveEmptyFolders(scenario.setup.folders);
 
     RestoreWinIni(layout);
     LayOutProgramFolder(scenario, layout);

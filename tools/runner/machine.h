@@ -23,8 +23,10 @@ struct MachineLayout {
     std::string benchDir = "C:\\vorn-bench"; // the runner's own keeping
 };
 
-// The distributed files the program folder holds besides the programs.
-const std::vector<std::string>& DistributedFiles();
+// The client's registry tree below HKEY_CURRENT_USER: every reset removes it,
+// every summary lists it.
+constexpr char kClientRegistryKey[] = "Software\\Mirabilis";
+
 // Where the program folder's copy of `program` (one of PackagePrograms())
 // comes from.
 std::string ProgramSource(const MachineLayout& layout, const std::string& program);
@@ -51,6 +53,7 @@ void ResetMachine(const Scenario& scenario, const MachineLayout& layout);
 // Step 5, in the order of the setup table.
 void ApplySetup(const Scenario& scenario, FileLocks& locks);
 
+std::string WinIni(const MachineLayout& layout);
 // The files every summary shows besides those the scenario names.
 std::vector<std::string> WatchedSystemFiles(const MachineLayout& layout);
 

@@ -57,10 +57,6 @@ std::string UpToZero(const std::string& bytes) {
     return bytes.substr(0, bytes.find('\0'));
 }
 
-std::string Text(const std::string& cp932) {
-    return robot::Quoted(robot::Cp932ToUtf8(cp932));
-}
-
 void ListKey(HKEY key, const std::string& path, bool exact, std::vector<std::string>& lines) {
     std::string heading = robot::Cp932ToUtf8(path);
     lines.push_back(heading.insert(0, 1, '[') + ']');
@@ -82,7 +78,7 @@ void ListKey(HKEY key, const std::string& path, bool exact, std::vector<std::str
               [](const auto& a, const auto& b) { return a.first < b.first; });
     for (const auto& [name, data] : values)
         lines.push_back(
-            "  " + (name.empty() ? std::string("(default)") : Text(name)) + " = " +
+            "  " + (name.empty() ? std::string("(default)") : ShownText(name)) + " = " +
             DescribeData(data) +
             (exact ? " (" + std::to_string(data.bytes.size()) + " bytes " + ToHex(data.bytes) + ")"
                    : std::string()));
@@ -116,7 +112,7 @@ void WriteRegistryEntry(const RegistryEntry& entry) {
                             reinterpret_cast<const BYTE*>(entry.data.bytes.data()),
                             static_cast<DWORD>(entry.data.bytes.size()));
     if (result != ERROR_SUCCESS)
-        throw MachineError(entry.field + ": cannot write the value " + Text(*entry.valueName) +
+        throw MachineError(entry.field + ": cannot write the value " + ShownText(*entry.valueName) +
                            ErrorSuffix(result));
 }
 
@@ -150,7 +146,7 @@ std::string DescribeData(const RegistryData& data) {
     switch (data.type) {
     case REG_SZ:
     case REG_EXPAND_SZ:
-        return type + " " + Text(UpToZero(data.bytes));
+        return type + " " + ShownText(UpToZero(data.bytes));
     case REG_DWORD:
         if (data.bytes.size() == 4) {
             std::uint32_t number = 0;
@@ -164,7 +160,7 @@ std::string DescribeData(const RegistryData& data) {
     case REG_MULTI_SZ: {
         std::string list;
         for (const std::string& item : SplitStrings(data.bytes))
-            list += (list.empty() ? "" : ", ") + Text(item);
+            list += (list.empty() ? "" : ", ") + ShownText(item);
         return type + " [" + list + "]";
     }
     }

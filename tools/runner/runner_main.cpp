@@ -11,8 +11,6 @@
 
 #include "tools/robot/text_codec.h"
 
-#include "host/handles_win32.h"
-
 #include <fcntl.h>
 #include <io.h>
 
@@ -37,11 +35,6 @@ void Say(const std::string& utf8) {
     std::fflush(stdout);
 }
 
-bool IsFolder(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 bool IsFile(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -50,14 +43,8 @@ bool IsFile(const std::string& path) {
 // A folder stands for its *.json files, sorted by name.
 std::vector<std::string> JsonFilesIn(const std::string& folder) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    vorn::ScopedFind search(FindFirstFileA((folder + "\\*.json").c_str(), &found));
-    if (search) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                names.push_back(found.cFileName);
-        } while (FindNextFileA(search.Get(), &found));
-    }
+    for (const FolderEntry& entry : ListFolder(folder, "*.json"))
+        if (!entry.isFolder) names.push_back(entry.name);
     std::sort(names.begin(), names.end());
     std::vector<std::string> files;
     for (const std::string& name : names)

@@ -134,6 +134,8 @@ struct Scenario {
 
 // The programs of the package, as the program folder holds them.
 const std::vector<std::string>& PackagePrograms();
+// The distributed files the program folder holds besides the programs.
+const std::vector<std::string>& DistributedFiles();
 // A program's application title: its file name up to the first ".", every
 // character but the first lowered ("UNVORN.EXE" gives "Unvorn").
 std::string ProgramTitle(const std::string& program);

@@ -11,8 +11,8 @@ std::optional<Content> ReadContent(Object& object);
 Content NeedContent(Object& object);
 // A registry key path below HKEY_CURRENT_USER.
 std::string ReadKey(const Field& field);
-// "type" and "data" of `object`.
-RegistryData ReadRegistryData(Object& object);
-std::vector<std::string> ReadPaths(const Field& field);
+// "type" and "data" of `object` for the value it names; nullopt when it
+// names none (`named` false), and then it may hold neither.
+std::optional<RegistryData> ReadRegistryData(Object& object, bool named);
 
 } // namespace vorn::runner

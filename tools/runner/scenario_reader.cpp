@@ -15,43 +15,31 @@ namespace {
 const struct {
     const char* name;
     ScenarioDialogKind kind;
-} DialogKinds[] = {{"warning", ScenarioDialogKind::Warning},
-                   {"information", ScenarioDialogKind::Information},
-                   {"input", ScenarioDialogKind::Input},
-                   {"error-report", ScenarioDialogKind::ErrorReport},
-                   {"runtime-error", ScenarioDialogKind::RuntimeError}};
-
-std::vector<std::string> ReadTexts(const Field& field) {
-    std::vector<std::string> texts;
-    for (const Field& item : field.list())
-        texts.push_back(item.machineText());
-    return texts;
-}
+} kDialogKinds[] = {{"warning", ScenarioDialogKind::Warning},
+                    {"information", ScenarioDialogKind::Information},
+                    {"input", ScenarioDialogKind::Input},
+                    {"error-report", ScenarioDialogKind::ErrorReport},
+                    {"runtime-error", ScenarioDialogKind::RuntimeError}};
 
 robot::Action ReadAnswer(const Field& field) {
     std::string problem;
-    std::optional<robot::Action> action = robot::ParseAction(field.machineText(), &problem);
-    if (!action) field.fail(robot::Quoted(field.utf8()) + ": " + problem);
+    std::optional<robot::Action> action = robot::ParseAction(field.MachineText(), &problem);
+    if (!action) field.Fail(robot::Quoted(field.Utf8()) + ": " + problem);
     return *action;
 }
 
 ExpectedDialog ReadDialog(const Field& field) {
     Object object(field);
     ExpectedDialog dialog;
-    Field kind = object.need("dialog");
-    dialog.kindName = kind.utf8();
-    bool known = false;
-    for (const auto& entry : DialogKinds)
-        if (dialog.kindName == entry.name) dialog.kind = entry.kind, known = true;
-    if (!known)
-        kind.fail("unknown dialog " + robot::Quoted(dialog.kindName) +
-                  " (known: warning, information, input, error-report, runtime-error)");
+    const auto& entry = Lookup(object.Need("dialog"), kDialogKinds, "dialog");
+    dialog.kindName = entry.name;
+    dialog.kind = entry.kind;
     bool input = dialog.kind == ScenarioDialogKind::Input;
-    if (auto caption = object.get("caption")) dialog.caption = caption->machineText();
-    if (auto buttons = object.get("buttons")) dialog.buttons = ReadTexts(*buttons);
-    if (auto text = object.get("text")) {
-        if (input) text->fail("an input dialog has no text (its prompt is \"prompt\")");
-        dialog.text = text->machineText();
+    if (auto caption = object.Get("caption")) dialog.caption = caption->MachineText();
+    if (auto buttons = object.Get("buttons")) dialog.buttons = buttons->ListOf(&Field::MachineText);
+    if (auto text = object.Get("text")) {
+        if (input) text->Fail("an input dialog has no text (its prompt is \"prompt\")");
+        dialog.text = text->MachineText();
     }
     const struct {
         const char* key;
@@ -59,158 +47,132 @@ ExpectedDialog ReadDialog(const Field& field) {
     } inputFields[] = {
         {"prompt", &dialog.prompt}, {"value", &dialog.value}, {"type", &dialog.type}};
     for (const auto& inputField : inputFields) {
-        std::optional<Field> value = object.get(inputField.key);
+        std::optional<Field> value = object.Get(inputField.key);
         if (!value) continue;
-        if (!input) value->fail("only an input dialog has this");
-        *inputField.target = value->machineText();
+        if (!input) value->Fail("only an input dialog has this");
+        *inputField.target = value->MachineText();
     }
-    Field answer = object.need("do");
-    if (answer.json().is_array()) {
-        for (const Field& item : answer.nonEmptyList())
+    Field answer = object.Need("do");
+    if (answer.Value().is_array()) {
+        for (const Field& item : answer.NonEmptyList())
             dialog.answers.push_back(ReadAnswer(item));
     } else {
         dialog.answers.push_back(ReadAnswer(answer));
     }
-    object.finish();
+    object.Finish();
     return dialog;
 }
 
-// `"absent": true`; false is no way of saying anything here.
-bool ReadAbsent(Object& object) {
-    std::optional<Field> absent = object.get("absent");
-    if (!absent) return false;
-    if (!absent->boolean()) absent->fail("write \"absent\": true or leave it out");
+// `"KEY": true`; false is no way of saying anything here.
+bool ReadTrue(Object& object, const char* key) {
+    std::optional<Field> flag = object.Get(key);
+    if (!flag) return false;
+    if (!flag->Boolean()) flag->Fail(std::string("write \"") + key + "\": true or leave it out");
+    return true;
+}
+
+// `"same_as_before": true`, which compares `what` as a whole and so stands
+// without any of `others`.
+bool ReadSameAsBefore(Object& object, const char* what, std::initializer_list<const char*> others) {
+    if (!ReadTrue(object, "same_as_before")) return false;
+    for (const char* other : others)
+        if (object.Has(other))
+            object.AsField().Fail(std::string("same_as_before compares ") + what +
+                                  "; it takes no " + other);
     return true;
 }
 
 RegistryExpectation ReadRegistryExpectation(const Field& field) {
     Object object(field);
     RegistryExpectation expectation;
-    expectation.field = field.path();
-    expectation.key = ReadKey(object.need("key"));
-    if (auto same = object.get("same_as_before")) {
-        if (!same->boolean()) same->fail("write \"same_as_before\": true or leave it out");
-        for (const char* other : {"value", "absent", "type", "data"})
-            if (object.has(other))
-                field.fail("same_as_before compares the key's whole tree; it takes no " +
-                           std::string(other));
-        expectation.sameAsBefore = true;
-        object.finish();
-        return expectation;
+    expectation.field = field.Path();
+    expectation.key = ReadKey(object.Need("key"));
+    expectation.sameAsBefore =
+        ReadSameAsBefore(object, "the key's whole tree", {"value", "absent", "type", "data"});
+    if (!expectation.sameAsBefore) {
+        if (auto name = object.Get("value")) expectation.valueName = name->MachineText();
+        expectation.absent = ReadTrue(object, "absent");
+        if (!expectation.absent)
+            expectation.data = ReadRegistryData(object, expectation.valueName.has_value());
+        else if (object.Has("type") || object.Has("data"))
+            field.Fail("an absent value has no type or data");
     }
-    if (auto name = object.get("value")) expectation.valueName = name->machineText();
-    expectation.absent = ReadAbsent(object);
-    if (expectation.absent) {
-        if (object.has("type") || object.has("data"))
-            field.fail("an absent value has no type or data");
-    } else if (expectation.valueName) {
-        expectation.data = ReadRegistryData(object);
-    } else if (object.has("type") || object.has("data")) {
-        field.fail("type and data need a value name (\"value\")");
-    }
-    object.finish();
+    object.Finish();
     return expectation;
 }
 
 FileExpectation ReadFileExpectation(const Field& field) {
     Object object(field);
     FileExpectation expectation;
-    expectation.field = field.path();
-    expectation.path = object.need("path").windowsPath();
-    int given = 0;
+    expectation.field = field.Path();
+    expectation.path = object.Need("path").WindowsPath();
     if (std::optional<Content> content = ReadContent(object)) {
         expectation.kind = FileExpectation::Kind::Content;
         expectation.content = *content;
-        ++given;
     }
-    if (auto other = object.get("same_as_before")) {
+    if (auto other = object.Get("same_as_before")) {
         expectation.kind = FileExpectation::Kind::SameAsBefore;
-        expectation.otherPath = other->windowsPath();
-        ++given;
+        expectation.otherPath = other->WindowsPath();
     }
-    if (auto unchanged = object.get("unchanged")) {
-        if (!unchanged->boolean()) unchanged->fail("write \"unchanged\": true or leave it out");
-        expectation.kind = FileExpectation::Kind::Unchanged;
-        ++given;
-    }
-    if (ReadAbsent(object)) {
-        expectation.kind = FileExpectation::Kind::Absent;
-        ++given;
-    }
-    if (given != 1)
-        field.fail("give exactly one of text, hex, bytes, same_as_before, unchanged and absent");
-    object.finish();
+    if (ReadTrue(object, "unchanged")) expectation.kind = FileExpectation::Kind::Unchanged;
+    if (ReadTrue(object, "absent")) expectation.kind = FileExpectation::Kind::Absent;
+    const char* const problem =
+        "give exactly one of text, hex, bytes, same_as_before, unchanged and absent";
+    if (!object.OneOf({"text", "hex", "bytes", "same_as_before", "unchanged", "absent"}, problem))
+        field.Fail(problem);
+    object.Finish();
     return expectation;
 }
 
 IniExpectation ReadIniExpectation(const Field& field) {
     Object object(field);
     IniExpectation expectation;
-    expectation.field = field.path();
-    expectation.path = object.need("path").windowsPath();
-    expectation.section = object.need("section").machineText();
-    if (auto same = object.get("same_as_before")) {
-        if (!same->boolean()) same->fail("write \"same_as_before\": true or leave it out");
-        for (const char* other : {"key", "value", "absent"})
-            if (object.has(other))
-                field.fail("same_as_before compares the whole section; it takes no " +
-                           std::string(other));
-        expectation.sameAsBefore = true;
-        object.finish();
-        return expectation;
+    expectation.field = field.Path();
+    expectation.path = object.Need("path").WindowsPath();
+    expectation.section = object.Need("section").MachineText();
+    expectation.sameAsBefore =
+        ReadSameAsBefore(object, "the whole section", {"key", "value", "absent"});
+    if (!expectation.sameAsBefore) {
+        expectation.key = object.Need("key").MachineText();
+        std::optional<Field> value = object.Get("value");
+        ReadTrue(object, "absent"); // only checked: the missing value says it
+        if (!object.OneOf({"value", "absent"}, "give either value or absent, not both"))
+            field.Fail("needs value, \"absent\": true or \"same_as_before\": true");
+        if (value) expectation.value = value->MachineText();
     }
-    expectation.key = object.need("key").machineText();
-    std::optional<Field> value = object.get("value");
-    bool absent = ReadAbsent(object);
-    if (value && absent) field.fail("give either value or absent, not both");
-    if (!value && !absent) field.fail("needs value, \"absent\": true or \"same_as_before\": true");
-    if (value) expectation.value = value->machineText();
-    object.finish();
+    object.Finish();
     return expectation;
 }
 
 std::string ReadProgram(const Field& field) {
-    std::string name = field.utf8();
-    const std::vector<std::string>& programs = PackagePrograms();
-    if (std::find(programs.begin(), programs.end(), name) != programs.end()) return name;
-    std::string known;
-    for (const std::string& program : programs)
+    std::string name = field.Utf8(), known;
+    for (const std::string& program : PackagePrograms()) {
+        if (name == program) return name;
         known += (known.empty() ? "" : ", ") + program;
-    field.fail("unknown program " + robot::Quoted(name) + " (the package has " + known + ")");
-}
-
-std::vector<ExpectedDialog> ReadDialogs(const Field& field) {
-    std::vector<ExpectedDialog> dialogs;
-    for (const Field& item : field.list())
-        dialogs.push_back(ReadDialog(item));
-    return dialogs;
+    }
+    field.Fail("unknown program " + robot::Quoted(name) + " (the package has " + known + ")");
 }
 
 ProgramRun ReadRun(const Field& field) {
     Object object(field);
     ProgramRun run;
-    if (auto program = object.get("program")) run.program = ReadProgram(*program);
-    if (auto dialogs = object.get("dialogs")) run.dialogs = ReadDialogs(*dialogs);
-    run.exitCode = object.need("exit_code").integer(INT32_MIN, UINT32_MAX);
-    object.finish();
+    if (auto program = object.Get("program")) run.program = ReadProgram(*program);
+    if (auto dialogs = object.Get("dialogs")) run.dialogs = dialogs->ListOf(ReadDialog);
+    run.exitCode = object.Need("exit_code").Integer(INT32_MIN, UINT32_MAX);
+    object.Finish();
     return run;
 }
 
 Expectations ReadExpectations(const Field& field) {
     Object object(field);
     Expectations expect;
-    if (auto code = object.get("exit_code")) expect.exitCode = code->integer(INT32_MIN, UINT32_MAX);
-    if (auto editor = object.get("editor")) expect.editor = editor->boolean();
-    if (auto registry = object.get("registry"))
-        for (const Field& item : registry->list())
-            expect.registry.push_back(ReadRegistryExpectation(item));
-    if (auto files = object.get("files"))
-        for (const Field& item : files->list())
-            expect.files.push_back(ReadFileExpectation(item));
-    if (auto ini = object.get("ini"))
-        for (const Field& item : ini->list())
-            expect.ini.push_back(ReadIniExpectation(item));
-    object.finish();
+    if (auto code = object.Get("exit_code")) expect.exitCode = code->Integer(INT32_MIN, UINT32_MAX);
+    if (auto editor = object.Get("editor")) expect.editor = editor->Boolean();
+    if (auto registry = object.Get("registry"))
+        expect.registry = registry->ListOf(ReadRegistryExpectation);
+    if (auto files = object.Get("files")) expect.files = files->ListOf(ReadFileExpectation);
+    if (auto ini = object.Get("ini")) expect.ini = ini->ListOf(ReadIniExpectation);
+    object.Finish();
     return expect;
 }
 
@@ -219,6 +181,11 @@ Expectations ReadExpectations(const Field& field) {
 const std::vector<std::string>& PackagePrograms() {
     static const std::vector<std::string> programs = {"VORN.EXE", "UNVORN.EXE"};
     return programs;
+}
+
+const std::vector<std::string>& DistributedFiles() {
+    static const std::vector<std::string> files = {"readme.txt", "Korvel.fon", "KorvFix.fon"};
+    return files;
 }
 
 std::string ProgramTitle(const std::string& program) {
@@ -238,27 +205,27 @@ Scenario ParseScenario(const std::string& text, const std::string& file) {
     Scenario scenario;
     scenario.file = file;
     Object root(Field(json, "", scenario.file));
-    Field title = root.need("title");
-    scenario.title = title.utf8();
-    if (scenario.title.empty()) title.fail("the title is empty");
-    std::optional<Field> program = root.get("program");
-    if (auto setup = root.get("setup")) scenario.setup = ReadSetup(*setup);
-    std::optional<Field> dialogs = root.get("dialogs");
-    if (auto runs = root.get("runs")) {
+    Field title = root.Need("title");
+    scenario.title = title.Utf8();
+    if (scenario.title.empty()) title.Fail("the title is empty");
+    std::optional<Field> program = root.Get("program");
+    if (auto setup = root.Get("setup")) scenario.setup = ReadSetup(*setup);
+    std::optional<Field> dialogs = root.Get("dialogs");
+    if (auto runs = root.Get("runs")) {
         // Each run names its own program and dialogs.
-        if (program) program->fail("give the program inside each run, not beside \"runs\"");
-        if (dialogs) dialogs->fail("give the dialogs inside each run, not beside \"runs\"");
-        for (const Field& item : runs->nonEmptyList())
+        if (program) program->Fail("give the program inside each run, not beside \"runs\"");
+        if (dialogs) dialogs->Fail("give the dialogs inside each run, not beside \"runs\"");
+        for (const Field& item : runs->NonEmptyList())
             scenario.runs.push_back(ReadRun(item));
         scenario.chained = true;
     } else {
         ProgramRun run;
         if (program) run.program = ReadProgram(*program);
-        if (dialogs) run.dialogs = ReadDialogs(*dialogs);
+        if (dialogs) run.dialogs = dialogs->ListOf(ReadDialog);
         scenario.runs.push_back(std::move(run));
     }
-    if (auto expect = root.get("expect")) scenario.expect = ReadExpectations(*expect);
-    root.finish();
+    if (auto expect = root.Get("expect")) scenario.expect = ReadExpectations(*expect);
+    root.Finish();
     return scenario;
 }
 

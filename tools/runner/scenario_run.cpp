@@ -60,10 +60,6 @@ class Shots {
     std::string folder_;
 };
 
-std::string Answer(const robot::Action& action) {
-    return robot::Quoted(robot::Cp932ToUtf8(action.source));
-}
-
 // Answers one dialog, already matched: types, then gives each answer in turn.
 std::optional<std::string> AnswerDialog(const ExpectedDialog& expected, robot::Dialog dialog,
                                         const robot::Program& program, const Poll& poll) {
@@ -74,7 +70,7 @@ std::optional<std::string> AnswerDialog(const ExpectedDialog& expected, robot::D
             if (i + 1 == expected.answers.size()) break;
             // Perform returned once the dialog had handled the answer.
             if (!IsWindow(dialog.window) || !IsWindowVisible(dialog.window))
-                return "closed by the answer " + Answer(expected.answers[i]) +
+                return "closed by the answer " + ShownText(expected.answers[i].source) +
                        " before the answers after it";
             dialog = robot::ReadDialog(dialog.window);
         }
@@ -82,7 +78,7 @@ std::optional<std::string> AnswerDialog(const ExpectedDialog& expected, robot::D
         return std::string("cannot answer: ") + error.what();
     }
     if (!robot::WaitUntilClosed(program, dialog.window, kCloseTimeoutMs, poll))
-        return "still open 10 s after the answer " + Answer(expected.answers.back());
+        return "still open 10 s after the answer " + ShownText(expected.answers.back().source);
     return std::nullopt;
 }
 
@@ -159,12 +155,8 @@ std::optional<std::string> PerformRun(const Scenario& scenario, size_t index,
 
 std::vector<std::string> SummaryPaths(const Scenario& scenario, const MachineLayout& layout) {
     std::vector<std::string> paths = NamedFilePaths(scenario);
-    for (const std::string& path : WatchedSystemFiles(layout)) {
-        bool named = false;
-        for (const std::string& known : paths)
-            named = named || FoldPath(known) == FoldPath(path);
-        if (!named) paths.push_back(path);
-    }
+    for (const std::string& path : WatchedSystemFiles(layout))
+        AddPathOnce(paths, path);
     return paths;
 }
 
@@ -186,8 +178,7 @@ ScenarioOutcome RunScenario(const Scenario& scenario, const RunOptions& options)
     MachineSnapshot before;
     try {
         ApplySetup(scenario, locks);
-        if (options.summary)
-            before = TakeSnapshot(summaryPaths, layout.windowsDir + "\\win.ini", locks);
+        if (options.summary) before = TakeSnapshot(summaryPaths, layout, locks);
     } catch (const MachineError& error) {
         leftovers.Record();
         outcome.difference = std::string("setup: ") + error.what();
@@ -219,9 +210,8 @@ ScenarioOutcome RunScenario(const Scenario& scenario, const RunOptions& options)
         difference = FindUnmetExpectation(scenario.expect, facts, record, settings);
     outcome.difference = difference;
     if (options.summary)
-        outcome.summary =
-            FormatSummary(scenario.title, scenario.file, before,
-                          TakeSnapshot(summaryPaths, layout.windowsDir + "\\win.ini", locks));
+        outcome.summary = FormatSummary(scenario.title, scenario.file, before,
+                                        TakeSnapshot(summaryPaths, layout, locks));
     return outcome;
 }
 

@@ -16,8 +16,8 @@ constexpr std::uint64_t kMaxFileSize = 256ull << 20;
 const struct {
     const char* name;
     DWORD type;
-} RegistryTypes[] = {{"sz", REG_SZ},         {"expand_sz", REG_EXPAND_SZ}, {"dword", REG_DWORD},
-                     {"binary", REG_BINARY}, {"multi_sz", REG_MULTI_SZ},   {"none", REG_NONE}};
+} kRegistryTypes[] = {{"sz", REG_SZ},         {"expand_sz", REG_EXPAND_SZ}, {"dword", REG_DWORD},
+                      {"binary", REG_BINARY}, {"multi_sz", REG_MULTI_SZ},   {"none", REG_NONE}};
 
 std::string Shortened(const std::string& utf8) {
     return utf8.size() <= 60 ? robot::Quoted(utf8) : robot::Quoted(utf8.substr(0, 57)) + "...";
@@ -26,27 +26,27 @@ std::string Shortened(const std::string& utf8) {
 Content ReadBytes(const Field& field) {
     Object object(field);
     ByteFill fill;
-    fill.size = object.need("size").unsignedInteger(kMaxFileSize);
-    if (auto kind = object.get("fill")) {
-        std::string name = kind->utf8();
-        if (name != "zero" && name != "random") kind->fail("expected \"zero\" or \"random\"");
+    fill.size = object.Need("size").UnsignedInteger(kMaxFileSize);
+    if (auto kind = object.Get("fill")) {
+        std::string name = kind->Utf8();
+        if (name != "zero" && name != "random") kind->Fail("expected \"zero\" or \"random\"");
         fill.random = name == "random";
     }
-    if (auto seed = object.get("seed")) fill.seed = seed->unsignedInteger(UINT64_MAX);
-    if (auto put = object.get("put")) {
-        for (const Field& entry : put->list()) {
-            std::vector<Field> pair = entry.list();
-            if (pair.size() != 2) entry.fail("expected [offset, text]");
-            std::uint64_t offset = pair[0].unsignedInteger(kMaxFileSize);
-            std::string text = pair[1].machineText();
+    if (auto seed = object.Get("seed")) fill.seed = seed->UnsignedInteger(UINT64_MAX);
+    if (auto put = object.Get("put")) {
+        for (const Field& entry : put->List()) {
+            std::vector<Field> pair = entry.List();
+            if (pair.size() != 2) entry.Fail("expected [offset, text]");
+            std::uint64_t offset = pair[0].UnsignedInteger(kMaxFileSize);
+            std::string text = pair[1].MachineText();
             if (offset + text.size() > fill.size)
-                entry.fail("the text runs past the end of the file (offset " +
+                entry.Fail("the text runs past the end of the file (offset " +
                            std::to_string(offset) + " + " + std::to_string(text.size()) +
                            " bytes > size " + std::to_string(fill.size) + ")");
             fill.put.emplace_back(offset, text);
         }
     }
-    object.finish();
+    object.Finish();
     std::string description =
         std::to_string(fill.size) + " bytes (" +
         (fill.random ? "random, seed " + std::to_string(fill.seed) : "zero") +
@@ -57,86 +57,74 @@ Content ReadBytes(const Field& field) {
 } // namespace
 
 const char* RegistryTypeName(DWORD type) {
-    for (const auto& entry : RegistryTypes)
+    for (const auto& entry : kRegistryTypes)
         if (entry.type == type) return entry.name;
     return nullptr;
 }
 
 std::optional<Content> ReadContent(Object& object) {
-    std::optional<Field> text = object.get("text"), hex = object.get("hex"),
-                         bytes = object.get("bytes");
-    int given = (text ? 1 : 0) + (hex ? 1 : 0) + (bytes ? 1 : 0);
-    if (given > 1) object.field().fail("give only one of text, hex and bytes");
-    if (text) return Content{text->machineText(), "text " + Shortened(text->utf8())};
-    if (hex) {
-        std::optional<std::string> data = ParseHex(hex->utf8());
-        if (!data) hex->fail("expected pairs of hexadecimal digits");
-        return Content{*data, std::to_string(data->size()) + " bytes given in hex"};
-    }
-    if (bytes) return ReadBytes(*bytes);
-    return std::nullopt;
+    std::optional<std::string> key =
+        object.OneOf({"text", "hex", "bytes"}, "give only one of text, hex and bytes");
+    if (!key) return std::nullopt;
+    Field value = object.Need(*key);
+    if (*key == "text") return Content{value.MachineText(), "text " + Shortened(value.Utf8())};
+    if (*key == "bytes") return ReadBytes(value);
+    std::optional<std::string> data = ParseHex(value.Utf8());
+    if (!data) value.Fail("expected pairs of hexadecimal digits");
+    return Content{*data, std::to_string(data->size()) + " bytes given in hex"};
 }
 
 Content NeedContent(Object& object) {
     std::optional<Content> content = ReadContent(object);
-    if (!content) object.field().fail("needs one of text, hex and bytes");
+    if (!content) object.AsField().Fail("needs one of text, hex and bytes");
     return *content;
 }
 
 std::string ReadKey(const Field& field) {
-    std::string key = field.machineText();
-    if (key.empty()) field.fail("the key is empty");
-    if (key[0] == '\\') field.fail("the key is written without a leading \\");
+    std::string key = field.MachineText();
+    if (key.empty()) field.Fail("the key is empty");
+    if (key[0] == '\\') field.Fail("the key is written without a leading \\");
     if (key.rfind("HKEY_", 0) == 0)
-        field.fail("the key is written below HKEY_CURRENT_USER, without it");
+        field.Fail("the key is written below HKEY_CURRENT_USER, without it");
     return key;
 }
 
-RegistryData ReadRegistryData(Object& object) {
-    Field typeField = object.need("type");
-    std::string typeName = typeField.utf8();
+std::optional<RegistryData> ReadRegistryData(Object& object, bool named) {
+    if (!named) {
+        if (object.Has("type") || object.Has("data"))
+            object.AsField().Fail("type and data need a value name (\"value\")");
+        return std::nullopt;
+    }
     RegistryData data;
-    bool known = false;
-    for (const auto& entry : RegistryTypes)
-        if (typeName == entry.name) data.type = entry.type, known = true;
-    if (!known)
-        typeField.fail("unknown type " + robot::Quoted(typeName) +
-                       " (known: sz, expand_sz, dword, binary, multi_sz, none)");
-    std::optional<Field> value = object.get("data");
+    data.type = Lookup(object.Need("type"), kRegistryTypes, "type").type;
+    std::optional<Field> value = object.Get("data");
     if (!value) {
-        if (data.type != REG_NONE) object.need("data");
+        if (data.type != REG_NONE) object.Need("data");
         return data;
     }
     switch (data.type) {
     case REG_SZ:
     case REG_EXPAND_SZ:
-        data.bytes = value->machineText() + '\0';
+        data.bytes = value->MachineText() + '\0';
         break;
     case REG_DWORD: {
-        auto number = static_cast<std::uint32_t>(value->integer(INT32_MIN, UINT32_MAX));
+        auto number = static_cast<std::uint32_t>(value->Integer(INT32_MIN, UINT32_MAX));
         for (int i = 0; i < 4; ++i)
             data.bytes += static_cast<char>(number >> (8 * i));
         break;
     }
     case REG_MULTI_SZ:
-        for (const Field& item : value->list())
-            data.bytes += item.machineText() + '\0';
+        for (const Field& item : value->List())
+            data.bytes += item.MachineText() + '\0';
         data.bytes += '\0';
         break;
     default: {
-        std::optional<std::string> bytes = ParseHex(value->utf8());
-        if (!bytes) value->fail("expected pairs of hexadecimal digits");
+        std::optional<std::string> bytes = ParseHex(value->Utf8());
+        if (!bytes) value->Fail("expected pairs of hexadecimal digits");
         data.bytes = *bytes;
     }
     }
     return data;
-}
-
-std::vector<std::string> ReadPaths(const Field& field) {
-    std::vector<std::string> paths;
-    for (const Field& item : field.list())
-        paths.push_back(item.windowsPath());
-    return paths;
 }
 
 namespace {
@@ -144,27 +132,23 @@ namespace {
 RegistryEntry ReadRegistrySetup(const Field& field) {
     Object object(field);
     RegistryEntry entry;
-    entry.field = field.path();
-    entry.key = ReadKey(object.need("key"));
-    if (auto name = object.get("value")) {
-        entry.valueName = name->machineText();
-        entry.data = ReadRegistryData(object);
-    } else if (object.has("type") || object.has("data")) {
-        field.fail("type and data need a value name (\"value\")");
-    }
-    object.finish();
+    entry.field = field.Path();
+    entry.key = ReadKey(object.Need("key"));
+    if (auto name = object.Get("value")) entry.valueName = name->MachineText();
+    if (auto data = ReadRegistryData(object, entry.valueName.has_value())) entry.data = *data;
+    object.Finish();
     return entry;
 }
 
 SYSTEMTIME ReadLocalTime(const Field& field) {
-    std::string text = field.utf8();
+    std::string text = field.Utf8();
     SYSTEMTIME time{};
     int fields[6];
     char end;
     if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &fields[0], &fields[1], &fields[2],
                     &fields[3], &fields[4], &fields[5], &end) != 6 ||
         text.size() != 19)
-        field.fail("expected a local time like \"1979-12-31T23:00:00\", found " +
+        field.Fail("expected a local time like \"1979-12-31T23:00:00\", found " +
                    robot::Quoted(text));
     time.wYear = static_cast<WORD>(fields[0]);
     time.wMonth = static_cast<WORD>(fields[1]);
@@ -177,43 +161,49 @@ SYSTEMTIME ReadLocalTime(const Field& field) {
     if (!SystemTimeToFileTime(&time, &asFileTime) || !FileTimeToSystemTime(&asFileTime, &back) ||
         back.wYear != time.wYear || back.wMonth != time.wMonth || back.wDay != time.wDay ||
         back.wHour != time.wHour || back.wMinute != time.wMinute || back.wSecond != time.wSecond)
-        field.fail("no such time: " + robot::Quoted(text));
+        field.Fail("no such time: " + robot::Quoted(text));
     return time;
 }
 
+// A member's name, which names a file here, read by `read` (a method of Field)
+// as if it stood at the member's place.
+template <typename Read> auto ReadName(const std::string& name, const Field& member, Read read) {
+    Json text(name);
+    return std::invoke(read, Field(text, member.Path(), member.File()));
+}
+
+// One of the distributed files, spelt as the package spells it.
+std::string ReadDistributedFile(const Field& field) {
+    std::string name = field.Utf8();
+    for (const std::string& file : DistributedFiles())
+        if (lstrcmpiA(name.c_str(), file.c_str()) == 0) return file;
+    field.Fail("not a distributed file (readme.txt, Korvel.fon, KorvFix.fon)");
+}
+
 ProgramFolder ReadProgramFolder(const Field& field) {
-    static const char* const distributed[] = {"readme.txt", "Korvel.fon", "KorvFix.fon"};
     Object object(field);
     ProgramFolder folder;
-    if (auto omit = object.get("omit")) {
-        for (const Field& item : omit->list()) {
-            std::string name = item.utf8();
-            bool known = false;
-            for (const char* candidate : distributed)
-                if (lstrcmpiA(name.c_str(), candidate) == 0) name = candidate, known = true;
-            if (!known) item.fail("not a distributed file (readme.txt, Korvel.fon, KorvFix.fon)");
-            folder.omit.push_back(name);
-        }
-    }
-    if (auto files = object.get("files")) {
-        for (auto& [name, content] : Object(*files).members()) {
+    if (auto omit = object.Get("omit")) folder.omit = omit->ListOf(ReadDistributedFile);
+    if (auto files = object.Get("files")) {
+        for (auto& [name, content] : Object(*files).Members()) {
             Object contentObject(content);
-            FileEntry entry;
-            entry.field = content.path();
-            try {
-                entry.path = robot::Utf8ToCp932(name);
-            } catch (const robot::CodecError& error) {
-                content.fail(error.what());
-            }
-            if (entry.path.empty() || entry.path.find_first_of("\\/:") != std::string::npos)
-                content.fail("expected a bare file name of the program folder");
-            entry.content = NeedContent(contentObject);
-            contentObject.finish();
+            std::string path = ReadName(name, content, &Field::MachineText);
+            if (path.empty() || path.find_first_of("\\/:") != std::string::npos)
+                content.Fail("expected a bare file name of the program folder");
+            FileEntry entry{content.Path(), path, NeedContent(contentObject)};
+            contentObject.Finish();
             folder.replacements.push_back(entry);
         }
     }
-    object.finish();
+    object.Finish();
     return folder;
+}
+
+FileEntry ReadSetupFile(const Field& field) {
+    Object object(field);
+    FileEntry file{field.Path(), object.Need("path").WindowsPath(), NeedContent(object)};
+    object.Finish();
+    return file;
 }
 
 } // namespace
@@ -221,32 +211,20 @@ ProgramFolder ReadProgramFolder(const Field& field) {
 Setup ReadSetup(const Field& field) {
     Object object(field);
     Setup setup;
-    if (auto registry = object.get("registry"))
-        for (const Field& item : registry->list())
-            setup.registry.push_back(ReadRegistrySetup(item));
-    if (auto files = object.get("files")) {
-        for (const Field& item : files->list()) {
-            Object entry(item);
-            FileEntry file{item.path(), entry.need("path").windowsPath(), {}};
-            file.content = NeedContent(entry);
-            entry.finish();
-            setup.files.push_back(file);
-        }
-    }
-    if (auto folders = object.get("folders")) setup.folders = ReadPaths(*folders);
-    if (auto remove = object.get("remove")) setup.remove = ReadPaths(*remove);
-    if (auto folder = object.get("program_folder"))
+    const auto path = &Field::WindowsPath;
+    if (auto registry = object.Get("registry"))
+        setup.registry = registry->ListOf(ReadRegistrySetup);
+    if (auto files = object.Get("files")) setup.files = files->ListOf(ReadSetupFile);
+    if (auto folders = object.Get("folders")) setup.folders = folders->ListOf(path);
+    if (auto remove = object.Get("remove")) setup.remove = remove->ListOf(path);
+    if (auto folder = object.Get("program_folder"))
         setup.programFolder = ReadProgramFolder(*folder);
-    if (auto readOnly = object.get("read_only")) setup.readOnly = ReadPaths(*readOnly);
-    if (auto locked = object.get("locked")) setup.locked = ReadPaths(*locked);
-    if (auto mtime = object.get("mtime")) {
-        for (auto& [path, time] : Object(*mtime).members()) {
-            Json pathText(path);
-            std::string windowsPath = Field(pathText, time.path(), time.file()).windowsPath();
-            setup.mtime.push_back({time.path(), windowsPath, ReadLocalTime(time)});
-        }
-    }
-    object.finish();
+    if (auto readOnly = object.Get("read_only")) setup.readOnly = readOnly->ListOf(path);
+    if (auto locked = object.Get("locked")) setup.locked = locked->ListOf(path);
+    if (auto mtime = object.Get("mtime"))
+        for (auto& [name, time] : Object(*mtime).Members())
+            setup.mtime.push_back({time.Path(), ReadName(name, time, path), ReadLocalTime(time)});
+    object.Finish();
     return setup;
 }
 

@@ -1,6 +1,7 @@
 // Implements tools/runner/summary.h.
 #include "tools/runner/summary.h"
 
+#include "tools/runner/expectations.h"
 #include "tools/runner/file_access.h"
 #include "tools/runner/file_content.h"
 #include "tools/runner/registry_access.h"
@@ -14,8 +15,6 @@
 
 namespace vorn::runner {
 namespace {
-
-const char* const kClientKey = "Software\\Mirabilis";
 
 std::string StateLine(const FileState& state) {
     std::string line = Describe(state);
@@ -31,16 +30,9 @@ std::string StateLine(const FileState& state) {
 
 std::vector<std::string> FontSubstitutes(const std::string& winIni) {
     if (ReadFileState(winIni).kind != FileState::Kind::File) return {"(win.ini absent)"};
-    std::string buffer(65536, '\0');
-    DWORD length = GetPrivateProfileSectionA("FontSubstitutes", buffer.data(),
-                                             static_cast<DWORD>(buffer.size()), winIni.c_str());
     std::vector<std::string> lines;
-    for (size_t start = 0; start < length;) {
-        size_t end = buffer.find('\0', start);
-        if (end == start || end > length) break;
-        lines.push_back(robot::Cp932ToUtf8(buffer.substr(start, end - start)));
-        start = end + 1;
-    }
+    for (const std::string& entry : ReadIniSection(winIni, "FontSubstitutes"))
+        lines.push_back(robot::Cp932ToUtf8(entry));
     if (lines.empty()) lines.push_back("(no entries)");
     return lines;
 }
@@ -51,9 +43,13 @@ void Lines(std::string& out, const char* heading, const std::vector<std::string>
         out += "    " + line + "\n";
 }
 
-// Lines only before (-) and only after (+), for a quick look at the change.
-void Changes(std::string& out, const std::vector<std::string>& before,
-             const std::vector<std::string>& after) {
+// The lines before and after the run, then those only before (-) and only
+// after (+), for a quick look at the change.
+void BeforeAndAfter(std::string& out, const std::string& heading,
+                    const std::vector<std::string>& before, const std::vector<std::string>& after) {
+    out += "\n" + heading + ":\n";
+    Lines(out, "before", before);
+    Lines(out, "after", after);
     std::vector<std::string> removed, added;
     for (const std::string& line : before)
         if (std::find(after.begin(), after.end(), line) == after.end()) removed.push_back(line);
@@ -72,13 +68,13 @@ void Changes(std::string& out, const std::vector<std::string>& before,
 
 } // namespace
 
-MachineSnapshot TakeSnapshot(const std::vector<std::string>& paths, const std::string& winIni,
+MachineSnapshot TakeSnapshot(const std::vector<std::string>& paths, const MachineLayout& layout,
                              const FileLocks& locks) {
     MachineSnapshot snapshot;
     for (const std::string& path : paths)
         snapshot.files.emplace_back(path, StateLine(ReadFileState(path, locks.HandleFor(path))));
-    snapshot.registry = ListTree(kClientKey);
-    snapshot.fontSubstitutes = FontSubstitutes(winIni);
+    snapshot.registry = ListTree(kClientRegistryKey);
+    snapshot.fontSubstitutes = FontSubstitutes(WinIni(layout));
     return snapshot;
 }
 
@@ -92,14 +88,9 @@ std::string FormatSummary(const std::string& title, const std::string& file,
         out += "    before: " + was + "\n";
         out += "    after:  " + now + (was == now ? "" : "   (changed)") + "\n";
     }
-    out += "\nregistry HKEY_CURRENT_USER\\Software\\Mirabilis:\n";
-    Lines(out, "before", before.registry);
-    Lines(out, "after", after.registry);
-    Changes(out, before.registry, after.registry);
-    out += "\nwin.ini [FontSubstitutes]:\n";
-    Lines(out, "before", before.fontSubstitutes);
-    Lines(out, "after", after.fontSubstitutes);
-    Changes(out, before.fontSubstitutes, after.fontSubstitutes);
+    BeforeAndAfter(out, std::string("registry HKEY_CURRENT_USER\\") + kClientRegistryKey,
+                   before.registry, after.registry);
+    BeforeAndAfter(out, "win.ini [FontSubstitutes]", before.fontSubstitutes, after.fontSubstitutes);
     return out + "\n";
 }
 

@@ -18,7 +18,7 @@ struct MachineSnapshot {
 };
 
 // Files the runner holds open (`locks`) are read through its own handle.
-MachineSnapshot TakeSnapshot(const std::vector<std::string>& paths, const std::string& winIni,
+MachineSnapshot TakeSnapshot(const std::vector<std::string>& paths, const MachineLayout& layout,
                              const FileLocks& locks);
 
 // The section for one scenario, UTF-8.
