@@ -50,6 +50,10 @@ std::string Utf8ToCp932(const std::string& utf8) {
     return narrow;
 }
 
+std::string WideToCp932(const std::wstring& wide) {
+    return Narrow(kShiftJis, 0, wide, nullptr);
+}
+
 std::string Cp932ToUtf8(const std::string& cp932) {
     if (cp932.empty()) return {};
     return Narrow(CP_UTF8, 0, Widen(kShiftJis, 0, cp932), nullptr);

@@ -18,6 +18,9 @@ std::string Utf8ToCp932(const std::string& utf8);
 // Never fails: bytes that are not valid code page 932 come out as U+FFFD, so
 // that a report can always show what the machine held.
 std::string Cp932ToUtf8(const std::string& cp932);
+// A wide text of the machine in code page 932, as the system converts it
+// (characters without a byte sequence become its default character).
+std::string WideToCp932(const std::wstring& wide);
 
 // The text with control characters and quotes escaped, between double quotes,
 // for one-line reports ("a\nb" → "\"a\\nb\"").

@@ -58,12 +58,7 @@ std::string ReadUnicodeString(HANDLE process, const BYTE* block, size_t offset) 
     std::wstring wide(length / 2, L'\0');
     if (!wide.empty() && !ReadProcessMemory(process, buffer, wide.data(), length, nullptr))
         return {};
-    int size = WideCharToMultiByte(932, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                   nullptr, nullptr);
-    std::string narrow(size > 0 ? size : 0, '\0');
-    WideCharToMultiByte(932, 0, wide.data(), static_cast<int>(wide.size()), narrow.data(), size,
-                        nullptr, nullptr);
-    return narrow;
+    return robot::WideToCp932(wide);
 }
 
 StartInfo ReadStartInfo(DWORD processId) {
