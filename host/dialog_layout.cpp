@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <initializer_list>
 
 namespace vorn {
 
@@ -45,21 +46,13 @@ int ButtonWidthCache::Width(DialogButton kind, const CaptionMeasure& measure) {
 }
 
 ButtonRoles ChooseButtonRoles(DialogButtons buttons) {
-    const auto has = [buttons](DialogButton b) { return (buttons & ButtonSet(b)) != 0; };
-    ButtonRoles roles;
-    if (has(dbOK))
-        roles.defaultButton = dbOK;
-    else if (has(dbYes))
-        roles.defaultButton = dbYes;
-    else if (has(dbRetry))
-        roles.defaultButton = dbRetry;
-    if (has(dbCancel))
-        roles.cancelButton = dbCancel;
-    else if (has(dbNo))
-        roles.cancelButton = dbNo;
-    else if (has(dbOK))
-        roles.cancelButton = dbOK;
-    return roles;
+    // The first of `order` the dialog has.
+    const auto first = [buttons](std::initializer_list<DialogButton> order) {
+        for (DialogButton b : order)
+            if (buttons & ButtonSet(b)) return static_cast<int>(b);
+        return kNoButton;
+    };
+    return {first({dbOK, dbYes, dbRetry}), first({dbCancel, dbNo, dbOK})};
 }
 
 MessageFormLayout LayoutMessageForm(const MessageFormInput& given, ButtonWidthCache& cache,
