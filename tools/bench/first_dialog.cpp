@@ -7,6 +7,8 @@
 // Each program is started in DIR, watched until a window of its process is
 // visible, and then ended with whatever it started itself (VORN.EXE's editor).
 // One start of each comes first and is not counted: it loads Wine's files.
+#include "host/handles_win32.h"
+
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -49,21 +51,20 @@ double Now() {
 
 // Ends the processes `parent` started, by their ids.
 void EndChildrenOf(DWORD parent) {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return;
+    const vorn::ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return;
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more;
-         more = Process32Next(snapshot, &entry)) {
+    for (BOOL more = Process32First(snapshot.Get(), &entry); more;
+         more = Process32Next(snapshot.Get(), &entry)) {
         if (entry.th32ParentProcessID != parent) continue;
-        if (HANDLE child =
-                OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
-            TerminateProcess(child, 0);
-            WaitForSingleObject(child, 5000);
-            CloseHandle(child);
+        const vorn::ScopedHandle child(
+            OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        if (child) {
+            TerminateProcess(child.Get(), 0);
+            WaitForSingleObject(child.Get(), 5000);
         }
     }
-    CloseHandle(snapshot);
 }
 
 // Milliseconds from CreateProcess to the first visible window; -1 when none came.
@@ -76,6 +77,7 @@ double TimeToFirstWindow(const std::string& program, const std::string& dir) {
     if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         dir.c_str(), &startup, &info))
         return -1;
+    const vorn::ScopedProcess started(info);
     double took = -1;
     for (;;) {
         Search search{info.dwProcessId, false};
@@ -85,13 +87,12 @@ double TimeToFirstWindow(const std::string& program, const std::string& dir) {
             took = now - start;
             break;
         }
-        if (now - start > kGiveUpMs || WaitForSingleObject(info.hProcess, 1) == WAIT_OBJECT_0) break;
+        if (now - start > kGiveUpMs || WaitForSingleObject(info.hProcess, 1) == WAIT_OBJECT_0)
+            break;
     }
     EndChildrenOf(info.dwProcessId);
     TerminateProcess(info.hProcess, 0);
     WaitForSingleObject(info.hProcess, 5000);
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
     return took;
 }
 
