@@ -88,16 +88,32 @@ inline int MessageWrapWidth(int screenWidth) {
     return screenWidth / 2;
 }
 
-struct MessageFormInput {
+// What a form is placed against: the screen it is centred on and the frame
+// its window adds around the client area (outer size minus client size).
+struct FormSurroundings {
+    int screenWidth = 0;
+    int screenHeight = 0;
+    int frameWidth = 0;
+    int frameHeight = 0;
+};
+
+// A form's window: client and outer size, and where the outer window sits on
+// the screen.
+struct FormPlacement {
+    int clientWidth = 0;
+    int clientHeight = 0;
+    int outerWidth = 0;
+    int outerHeight = 0;
+    int left = 0;
+    int top = 0;
+};
+
+struct MessageFormInput : FormSurroundings {
     DialogUnits units;
     DialogButtons buttons = 0;
     bool hasIcon = false;
     int textWidth = 0;  // the text laid out at MessageWrapWidth: right of the rectangle
     int textHeight = 0; // and its bottom
-    int screenWidth = 0;
-    int screenHeight = 0;
-    int frameWidth = 0; // outer size minus client size of the form window
-    int frameHeight = 0;
 };
 
 struct PlacedButton {
@@ -107,13 +123,7 @@ struct PlacedButton {
     bool isCancel;
 };
 
-struct MessageFormLayout {
-    int clientWidth = 0;
-    int clientHeight = 0;
-    int outerWidth = 0;
-    int outerHeight = 0;
-    int left = 0; // of the outer window, on the screen
-    int top = 0;
+struct MessageFormLayout : FormPlacement {
     LayoutRect icon; // meaningful only with an icon
     LayoutRect text;
     int buttonWidth = 0;
@@ -131,24 +141,14 @@ inline int EditHeight(int fontHeight, int borderHeight) {
     return fontHeight + 8 * borderHeight;
 }
 
-struct InputBoxInput {
+struct InputBoxInput : FormSurroundings {
     DialogUnits units;
     int promptWidth = 0; // the prompt measured on one line
     int promptHeight = 0;
     int editHeight = 0;
-    int screenWidth = 0;
-    int screenHeight = 0;
-    int frameWidth = 0;
-    int frameHeight = 0;
 };
 
-struct InputBoxLayout {
-    int clientWidth = 0;
-    int clientHeight = 0;
-    int outerWidth = 0;
-    int outerHeight = 0;
-    int left = 0;
-    int top = 0;
+struct InputBoxLayout : FormPlacement {
     LayoutRect prompt;
     LayoutRect edit;
     LayoutRect ok;

@@ -181,11 +181,12 @@ DialogFormPtr CreateForm(const char* className) {
     return form;
 }
 
-SIZE FrameOf(HWND hwnd) {
+FormSurroundings SurroundingsOf(HWND hwnd) {
     RECT window, client;
     GetWindowRect(hwnd, &window);
     GetClientRect(hwnd, &client);
-    return {(window.right - window.left) - client.right,
+    return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+            (window.right - window.left) - client.right,
             (window.bottom - window.top) - client.bottom};
 }
 
@@ -223,8 +224,9 @@ class FormCanvas {
     ScopedSelect font_;
 };
 
-void PlaceForm(HWND hwnd, int left, int top, int width, int height) {
-    SetWindowPos(hwnd, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+void PlaceForm(HWND hwnd, const FormPlacement& p) {
+    SetWindowPos(hwnd, nullptr, p.left, p.top, p.outerWidth, p.outerHeight,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool NoModifiers() {
@@ -383,13 +385,9 @@ DialogFormPtr BuildMessageForm(const String& message, DialogKind kind, DialogBut
             captions[b] = LoadText(IDS_BUTTON_CAPTION_FIRST + b);
 
     MessageFormInput in;
+    static_cast<FormSurroundings&>(in) = SurroundingsOf(f.hwnd);
     in.buttons = buttons;
     in.hasIcon = KindHasIcon(kind);
-    in.screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    in.screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    const SIZE frame = FrameOf(f.hwnd);
-    in.frameWidth = frame.cx;
-    in.frameHeight = frame.cy;
     MessageFormLayout layout;
     {
         FormCanvas canvas(f);
@@ -406,7 +404,7 @@ DialogFormPtr BuildMessageForm(const String& message, DialogKind kind, DialogBut
         };
         layout = LayoutMessageForm(in, g_buttonWidths, measureCaption);
     }
-    PlaceForm(f.hwnd, layout.left, layout.top, layout.outerWidth, layout.outerHeight);
+    PlaceForm(f.hwnd, layout);
     const String caption = kind == DialogKind::Custom
                                ? ApplicationTitle()
                                : LoadText(IDS_KIND_CAPTION_FIRST + static_cast<int>(kind));
@@ -451,11 +449,7 @@ bool QueryText(const String& caption, const String& prompt, String& value) {
     f.font = static_cast<HFONT>(DefaultFont());
 
     InputBoxInput in;
-    in.screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    in.screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    const SIZE frame = FrameOf(f.hwnd);
-    in.frameWidth = frame.cx;
-    in.frameHeight = frame.cy;
+    static_cast<FormSurroundings&>(in) = SurroundingsOf(f.hwnd);
     {
         FormCanvas canvas(f);
         in.units = MeasureDialogUnits(canvas.dc());
@@ -469,7 +463,7 @@ bool QueryText(const String& caption, const String& prompt, String& value) {
         in.editHeight = EditHeight(metrics.tmHeight, GetSystemMetrics(SM_CYBORDER));
     }
     const InputBoxLayout layout = LayoutInputBox(in);
-    PlaceForm(f.hwnd, layout.left, layout.top, layout.outerWidth, layout.outerHeight);
+    PlaceForm(f.hwnd, layout);
     SetWindowTextA(f.hwnd, caption.c_str());
 
     CreateControl(f, "STATIC", prompt.c_str(), SS_LEFTNOWORDWRAP, layout.prompt, kStaticId);
