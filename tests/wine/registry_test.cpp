@@ -49,27 +49,26 @@ TEST_F(RegistryOpen, PathWithoutBackslashWithNoKeyOpenCountsFromTheRoot) {
     EXPECT_EQ(registry.ActivePath(), scratch.Path());
 }
 
-TEST_F(RegistryOpen, RelativePathCountsFromTheOpenKeyAndJoinsThePaths) {
+// With A open: a relative path counts from A and the paths are joined; a
+// leading backslash counts from the root even so. Either way the next write
+// lands in the key opened, not in A.
+TEST_F(RegistryOpen, SecondOpenCountsFromTheOpenKeyOrFromTheRootWithABackslash) {
     scratch.CreateKey("A\\B\\C");
-    TRegistry registry;
-    ASSERT_TRUE(registry.OpenExisting(scratch.Below("A")));
-    ASSERT_TRUE(registry.OpenExisting("B\\C"));
-    EXPECT_EQ(registry.ActivePath(), scratch.Below("A\\B\\C"));
-    registry.WriteText("Where", "C");
-    EXPECT_EQ(scratch.GetValue("A\\B\\C", "Where"), Text("C"));
-    EXPECT_FALSE(scratch.GetValue("A", "Where"));
-}
-
-TEST_F(RegistryOpen, LeadingBackslashOpensBelowTheRootEvenWhileAKeyIsOpen) {
-    scratch.CreateKey("A");
     scratch.CreateKey("B");
-    TRegistry registry;
-    ASSERT_TRUE(registry.OpenExisting(scratch.Below("A")));
-    ASSERT_TRUE(registry.OpenExisting(Absolute(scratch.Below("B"))));
-    EXPECT_EQ(registry.ActivePath(), scratch.Below("B"));
-    registry.WriteText("Where", "B");
-    EXPECT_EQ(scratch.GetValue("B", "Where"), Text("B"));
-    EXPECT_FALSE(scratch.GetValue("A", "Where"));
+    const struct {
+        String path;
+        String lands; // below the scratch key
+    } cases[] = {{"B\\C", "A\\B\\C"}, {Absolute(scratch.Below("B")), "B"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        TRegistry registry;
+        ASSERT_TRUE(registry.OpenExisting(scratch.Below("A")));
+        ASSERT_TRUE(registry.OpenExisting(c.path));
+        EXPECT_EQ(registry.ActivePath(), scratch.Below(c.lands));
+        registry.WriteText("Where", c.lands);
+        EXPECT_EQ(scratch.GetValue(c.lands, "Where"), Text(c.lands));
+        EXPECT_FALSE(scratch.GetValue("A", "Where"));
+    }
 }
 
 TEST_F(RegistryOpen, FailedRelativeOpenKeepsTheOpenKeyForTheNextWrite) {
