@@ -127,31 +127,15 @@ namespace {
 struct Registers {
     CONTEXT& context;
 #if defined(__x86_64__)
-    DWORD64& StackPointer() {
-        return context.Rsp;
-    }
-    DWORD64& InstructionPointer() {
-        return context.Rip;
-    }
-    DWORD64& ReturnRegister() {
-        return context.Rax;
-    }
-    DWORD64& TargetRegister() {
-        return context.Rcx;
-    }
+    DWORD64& StackPointer() { return context.Rsp; }
+    DWORD64& InstructionPointer() { return context.Rip; }
+    DWORD64& ReturnRegister() { return context.Rax; }
+    DWORD64& TargetRegister() { return context.Rcx; }
 #else
-    DWORD& StackPointer() {
-        return context.Esp;
-    }
-    DWORD& InstructionPointer() {
-        return context.Eip;
-    }
-    DWORD& ReturnRegister() {
-        return context.Eax;
-    }
-    DWORD& TargetRegister() {
-        return context.Ecx;
-    }
+    DWORD& StackPointer() { return context.Esp; }
+    DWORD& InstructionPointer() { return context.Eip; }
+    DWORD& ReturnRegister() { return context.Eax; }
+    DWORD& TargetRegister() { return context.Ecx; }
 #endif
 };
 
