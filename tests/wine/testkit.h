@@ -22,8 +22,8 @@ namespace vorn::testkit {
 String UniqueName(const char* prefix);
 
 // A key HKEY_CURRENT_USER\Software\VornTest-..., created empty, removed with
-// everything below it (tools/tree_removal). Relative names below are relative to that key; "" is
-// the key itself.
+// everything below it (tools/tree_removal). Relative names below are relative
+// to that key; "" is the key itself.
 class ScratchKey {
   public:
     ScratchKey();
