@@ -122,7 +122,9 @@ TEST(RobotReads, EachShapesCaptionTextAndButtons) {
         ASSERT_EQ(run.dialogs.size(), 1u);
         const Dialog& dialog = run.dialogs[0];
         EXPECT_EQ(dialog.shape, c.shape);
-        if (c.className) EXPECT_EQ(dialog.className, c.className);
+        if (c.className) {
+            EXPECT_EQ(dialog.className, c.className);
+        }
         EXPECT_EQ(dialog.caption, c.caption);
         EXPECT_EQ(dialog.text, c.text);
         EXPECT_EQ(dialog.buttons, c.buttons);
