@@ -152,7 +152,7 @@ TEST(ScenarioReader, ChainedRunsKeepTheirProgramsDialogsAndExitCodes) {
 
 TEST(ScenarioReader, RefusesUnknownKeysNamingFileAndField) {
     EXPECT_EQ(Refusal(u8R"({"title": "t", "titel": "x"})"),
-              "case.json: field \"titel\": unknown key (known here: title, program, setup, "
+              "case.json: field \"titel\": unknown key (known here: title, only_on, program, setup, "
               "dialogs, runs, expect)");
     std::string nested = Refusal(u8R"({"title": "t", "setup": {"files": [{"pth": "C:\\a"}]}})");
     EXPECT_EQ(nested.find("case.json: field \"setup.files[0]"), 0u) << nested;
