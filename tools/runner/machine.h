@@ -13,13 +13,17 @@
 
 namespace vorn::runner {
 
+// The Windows folder as scenarios write it; on a machine, its own
+// (machine_kind.h).
+constexpr char kScenarioWindowsFolder[] = "C:\\windows";
+
 // Where the machine's fixed places are and where the program comes from;
 // code page 932 paths.
 struct MachineLayout {
     std::string vornExe; // the VORN.EXE to lay out; the package's other programs lie beside it
     std::string distDir; // readme.txt, Korvel.fon, KorvFix.fon
     std::string programDir = "C:\\vorn"; // where the run starts
-    std::string windowsDir = "C:\\windows";
+    std::string windowsDir = kScenarioWindowsFolder;
     // The runner's own keeping: win.ini's first state, the leftovers' list.
     std::string benchDir = "C:\\vorn-bench";
 };

@@ -2,13 +2,12 @@
 #include "tools/runner/machine_kind.h"
 
 #include "tools/runner/file_access.h"
+#include "tools/runner/machine.h"
 
 #include <windows.h>
 
 namespace vorn::runner {
 namespace {
-
-constexpr char kScenarioWindowsFolder[] = "C:\\windows";
 
 bool EndsAt(const std::string& text, size_t at) {
     return at == text.size() || text[at] == '\\';
