@@ -210,7 +210,7 @@ void SayWhatItWouldDo(const Kit& kit) {
           "FontSubstitutes);\n"
           "    win.ini and the section are put back before each scenario as they were at the\n"
           "    kit's first run;\n"
-          "  - deletes the contents of these folders and writes files into them:\n" +
+          "  - deletes and writes files in these folders (the first is emptied each time):\n" +
           folderList +
           "  - lets the test programs make and remove scratch keys below\n"
           "    HKEY_CURRENT_USER\\Software and files in the folder for temporary files;\n"
