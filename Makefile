@@ -18,9 +18,13 @@ SCENARIOS  ?= tests/e2e
 REPEAT     ?= 1
 WINE_RUN   := tools/bench/wine-run
 VERSION    := $(shell sed -n "s/^project.vorn VERSION \([0-9.]*\).*/\1/p" CMakeLists.txt)
+# The test kit is 32-bit like the programs it tests; a machine that cannot
+# execute 32-bit programs checks a 64-bit kit of the same sources instead.
+WINKIT_ARCH ?= win32
+WINKIT     := dist/vorn-winkit-$(VERSION)$(if $(filter win64,$(WINKIT_ARCH)),-win64).zip
 
 .PHONY: all native win test test-all test-native test-windows test-wine e2e e2e-run negative-run bench bench-run \
-        fuzz fuzz-build fuzz-short screenshots screenshots-run dist demo demo-run format clean
+        fuzz fuzz-build fuzz-short screenshots screenshots-run dist winkit winkit-check demo demo-run format clean
 
 all: native win
 
@@ -88,6 +92,16 @@ screenshots-run: win
 dist:
 	$(MAKE) --no-print-directory win VORN_ARCH=win32
 	tools/bench/make-dist $(BUILD)/win32 dist/vorn-$(VERSION).zip
+
+# The test kit for a scratch Windows machine.
+winkit:
+	$(MAKE) --no-print-directory win VORN_ARCH=$(WINKIT_ARCH)
+	tools/bench/make-winkit $(BUILD)/$(WINKIT_ARCH) $(WINKIT)
+
+# The kit on a Wine prefix of its own, against SUITES_LOG: the output of the
+# bench's own test-windows run of the same build (tools/bench/bench test).
+winkit-check: winkit
+	tools/bench/test/winkit $(WINKIT_ARCH) $(WINKIT) $(SUITES_LOG)
 
 demo:
 	tools/bench/bench demo

@@ -1,6 +1,7 @@
 // Scenario files: what a valid one turns into, and that every kind of mistake
 // is refused with the file and the field named.
 #include "tools/runner/file_content.h"
+#include "tools/runner/machine_kind.h"
 #include "tools/runner/scenario.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +27,7 @@ std::string Refusal(const char8_t* json) {
 
 const char8_t* const Typical = u8R"({
   "title": "typical",
+  "only_on": {"windows": "wine", "why": "w"},
   "setup": {
     "registry": [
       {"key": "Software\\Mirabilis\\ICQ\\DefaultPrefs", "value": "ICQPath", "type": "sz", "data": "C:\\ICQ\\"},
@@ -59,6 +61,9 @@ const char8_t* const Typical = u8R"({
 TEST(ScenarioReader, TurnsAValidFileIntoMachineBytes) {
     Scenario scenario = ParseScenario(Utf8(Typical), "case.json");
     EXPECT_EQ(scenario.title, "typical");
+    EXPECT_EQ(scenario.onlyOn->windows, "wine");
+    EXPECT_FALSE(SkipReason(scenario, "wine"));
+    EXPECT_EQ(*SkipReason(scenario, "windows"), "holds only on wine, this is windows: w");
     ASSERT_EQ(scenario.setup.registry.size(), 5u);
     EXPECT_EQ(scenario.setup.registry[0].data.bytes, std::string("C:\\ICQ\\\0", 8));
     EXPECT_EQ(scenario.setup.registry[1].data.type, static_cast<DWORD>(REG_DWORD));
@@ -147,7 +152,7 @@ TEST(ScenarioReader, ChainedRunsKeepTheirProgramsDialogsAndExitCodes) {
 
 TEST(ScenarioReader, RefusesUnknownKeysNamingFileAndField) {
     EXPECT_EQ(Refusal(u8R"({"title": "t", "titel": "x"})"),
-              "case.json: field \"titel\": unknown key (known here: title, program, setup, "
+              "case.json: field \"titel\": unknown key (known here: title, only_on, program, setup, "
               "dialogs, runs, expect)");
     std::string nested = Refusal(u8R"({"title": "t", "setup": {"files": [{"pth": "C:\\a"}]}})");
     EXPECT_EQ(nested.find("case.json: field \"setup.files[0]"), 0u) << nested;
@@ -226,12 +231,36 @@ TEST(ScenarioReader, RefusesBadValuesNamingTheField) {
          "expect.registry[0].same_as_before"},
         {u8R"({"title": "t", "expect": {"ini": [{"path": "C:\\w.ini", "section": "s", "key": "k", "same_as_before": true}]}})",
          "expect.ini[0]"},
+        {u8R"({"title": "t", "only_on": "wine"})", "only_on\": expected an object"},
+        {u8R"({"title": "t", "only_on": {"windows": "nt", "why": "w"}})", "only_on.windows"},
+        {u8R"({"title": "t", "only_on": {"windows": "wine"}})", "only_on.why\": missing"},
+        {u8R"({"title": "t", "only_on": {"windows": "wine", "why": ""}})", "only_on.why"},
+        {u8R"({"title": "t", "only_on": {"windows": "wine", "why": "w", "xp": true}})",
+         "only_on.xp"},
     };
     for (const Case& c : cases) {
         std::string refusal = Refusal(c.json);
         EXPECT_NE(refusal.find(std::string("case.json: field \"") + c.field), std::string::npos)
             << "expected field " << c.field << ", got: " << refusal;
     }
+}
+
+// The scenarios' C:\windows is the machine's Windows folder: at the start of
+// a path in any case, in a dialog text as written, and nowhere else.
+TEST(ScenarioReader, WindowsFolderIsTheMachines) {
+    Scenario scenario = ParseScenario(Utf8(u8R"({"title": "t",
+      "setup": {"files": [{"path": "c:\\WINDOWS\\win.ini", "text": ""},
+                          {"path": "C:\\windows2\\a", "text": ""}],
+                "remove": ["C:\\windows"]},
+      "dialogs": [{"dialog": "information", "text": "C:\\windows\\win.iniとC:\\windowsX", "do": "close"}],
+      "expect": {"ini": [{"path": "C:\\windows\\win.ini", "section": "s", "key": "k", "absent": true}]}})"),
+                                      "case.json");
+    AdaptToWindowsFolder(scenario, "D:\\WINNT");
+    EXPECT_EQ(scenario.setup.files[0].path, "D:\\WINNT\\win.ini");
+    EXPECT_EQ(scenario.setup.files[1].path, "C:\\windows2\\a");
+    EXPECT_EQ(scenario.setup.remove[0], "D:\\WINNT");
+    EXPECT_EQ(*scenario.runs[0].dialogs[0].text, "D:\\WINNT\\win.iniとC:\\windowsX");
+    EXPECT_EQ(scenario.expect.ini[0].path, "D:\\WINNT\\win.ini");
 }
 
 TEST(ScenarioReader, RefusesTextThatIsNotJson) {

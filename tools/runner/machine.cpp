@@ -1,6 +1,7 @@
 // Implements tools/runner/machine.h.
 #include "tools/runner/machine.h"
 
+#include "tools/runner/expectations.h"
 #include "tools/runner/leftovers.h"
 #include "tools/runner/registry_access.h"
 
@@ -8,6 +9,89 @@
 
 namespace vorn::runner {
 namespace {
+
+constexpr char kFontSubstitutes[] = "FontSubstitutes";
+
+std::string Trimmed(const std::string& text) {
+    size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+// The "key=value" entries of [FontSubstitutes] as the bytes of a win.ini
+// hold them.
+std::vector<std::string> FontSubstitutesIn(const std::string& bytes) {
+    std::vector<std::string> entries;
+    bool inside = false;
+    for (size_t start = 0; start < bytes.size();) {
+        size_t end = bytes.find('\n', start);
+        if (end == std::string::npos) end = bytes.size();
+        std::string line = Trimmed(bytes.substr(start, end - start));
+        start = end + 1;
+        if (!line.empty() && line.front() == '[') {
+            inside = FoldPath(line) == FoldPath(std::string("[") + kFontSubstitutes + "]");
+        } else if (inside && line.find('=') != std::string::npos) {
+            size_t equals = line.find('=');
+            entries.push_back(Trimmed(line.substr(0, equals)) + "=" +
+                              Trimmed(line.substr(equals + 1)));
+        }
+    }
+    return entries;
+}
+
+// Every NT Windows maps win.ini's [FontSubstitutes] to the registry
+// (IniFileMapping): there the profile API reads and writes the section in
+// HKEY_LOCAL_MACHINE whatever the file holds, so a win.ini written as bytes
+// does not give the section it holds. This brings the section, as the profile
+// API reads it, to hold each of `entries` and, with `alone`, nothing else.
+// Wine reads the file itself: there it holds them already and nothing is
+// written.
+void MakeFontSubstitutesRead(const std::string& winIni, const std::vector<std::string>& entries,
+                             bool alone) {
+    std::vector<std::string> keys;
+    for (const std::string& entry : entries) {
+        std::string key = entry.substr(0, entry.find('='));
+        std::string value = entry.substr(key.size() + (key.size() < entry.size()));
+        keys.push_back(FoldPath(key));
+        char now[4096] = "";
+        GetPrivateProfileStringA(kFontSubstitutes, key.c_str(), "\x01", now, sizeof now,
+                                 winIni.c_str());
+        if (value != now && !WritePrivateProfileStringA(kFontSubstitutes, key.c_str(),
+                                                        value.c_str(), winIni.c_str()))
+            throw MachineError("cannot write [FontSubstitutes] " + ShownText(key) + " of " +
+                               ShownPath(winIni) + ErrorSuffix(GetLastError()));
+    }
+    if (!alone) return;
+    for (const std::string& entry : ReadIniSection(winIni, kFontSubstitutes)) {
+        std::string key = entry.substr(0, entry.find('='));
+        if (std::find(keys.begin(), keys.end(), FoldPath(key)) == keys.end() &&
+            !WritePrivateProfileStringA(kFontSubstitutes, key.c_str(), nullptr, winIni.c_str()))
+            throw MachineError("cannot remove [FontSubstitutes] " + ShownText(key) + " of " +
+                               ShownPath(winIni) + ErrorSuffix(GetLastError()));
+    }
+}
+
+// [FontSubstitutes] as the profile API read it the first time a scenario ran
+// on this machine, kept beside win.ini's copy and put back the same way.
+void RestoreFontSubstitutes(const MachineLayout& layout) {
+    std::string saved = layout.benchDir + "\\FontSubstitutes.orig";
+    FileState savedState = ReadFileState(saved);
+    if (savedState.kind != FileState::Kind::File) {
+        std::string lines;
+        for (const std::string& entry : ReadIniSection(WinIni(layout), kFontSubstitutes))
+            lines += entry + "\n";
+        WriteWholeFile(saved, lines);
+        return;
+    }
+    std::vector<std::string> entries;
+    for (size_t start = 0; start < savedState.bytes.size();) {
+        size_t end = savedState.bytes.find('\n', start);
+        if (end == std::string::npos) end = savedState.bytes.size();
+        if (end > start) entries.push_back(savedState.bytes.substr(start, end - start));
+        start = end + 1;
+    }
+    MakeFontSubstitutesRead(WinIni(layout), entries, true);
+}
 
 // The prefix's own win.ini, saved the first time a scenario runs on this
 // machine (or a marker that it had none) and put back before every scenario.
@@ -28,6 +112,7 @@ void RestoreWinIni(const MachineLayout& layout) {
     // Written anew rather than copied, so that the file gets a fresh time and
     // no process's cached copy of the profile is taken for current.
     if (savedState.kind == FileState::Kind::File) WriteWholeFile(WinIni(layout), savedState.bytes);
+    RestoreFontSubstitutes(layout);
 }
 
 void CopyIn(const std::string& from, const std::string& to) {
@@ -109,12 +194,17 @@ void ResetMachine(const Scenario& scenario, const MachineLayout& layout) {
     LayOutProgramFolder(scenario, layout);
 }
 
-void ApplySetup(const Scenario& scenario, FileLocks& locks) {
+void ApplySetup(const Scenario& scenario, const MachineLayout& layout, FileLocks& locks) {
     const Setup& setup = scenario.setup;
     for (const RegistryEntry& entry : setup.registry)
         WriteRegistryEntry(entry);
-    for (const FileEntry& file : setup.files)
+    for (const FileEntry& file : setup.files) {
         WriteWholeFile(file.path, file.content.bytes);
+        // The section the scenario wrote is what the run must find, also
+        // where Windows keeps it in the registry; the rest stays as it was.
+        if (FoldPath(file.path) == FoldPath(WinIni(layout)))
+            MakeFontSubstitutesRead(file.path, FontSubstitutesIn(file.content.bytes), false);
+    }
     for (const std::string& folder : setup.folders)
         MakeFolders(folder);
     for (const std::string& path : setup.remove)

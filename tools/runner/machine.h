@@ -13,14 +13,19 @@
 
 namespace vorn::runner {
 
+// The Windows folder as scenarios write it; on a machine, its own
+// (machine_kind.h).
+constexpr char kScenarioWindowsFolder[] = "C:\\windows";
+
 // Where the machine's fixed places are and where the program comes from;
 // code page 932 paths.
 struct MachineLayout {
     std::string vornExe; // the VORN.EXE to lay out; the package's other programs lie beside it
     std::string distDir; // readme.txt, Korvel.fon, KorvFix.fon
     std::string programDir = "C:\\vorn"; // where the run starts
-    std::string windowsDir = "C:\\windows";
-    std::string benchDir = "C:\\vorn-bench"; // the runner's own keeping
+    std::string windowsDir = kScenarioWindowsFolder;
+    // The runner's own keeping: win.ini's first state, the leftovers' list.
+    std::string benchDir = "C:\\vorn-bench";
 };
 
 // The client's registry tree below HKEY_CURRENT_USER: every reset removes it,
@@ -47,11 +52,12 @@ class FileLocks {
     std::map<std::string, ScopedHandle> handles_; // by folded path
 };
 
-// Reset steps 1 to 4: the client's registry tree, the named files, win.ini,
-// the program folder.
+// Reset steps 1 to 4: the client's registry tree, the named files, win.ini
+// (its bytes, and its [FontSubstitutes] as the profile API reads it), the
+// program folder.
 void ResetMachine(const Scenario& scenario, const MachineLayout& layout);
 // Step 5, in the order of the setup table.
-void ApplySetup(const Scenario& scenario, FileLocks& locks);
+void ApplySetup(const Scenario& scenario, const MachineLayout& layout, FileLocks& locks);
 
 std::string WinIni(const MachineLayout& layout);
 // The files every summary shows besides those the scenario names.

@@ -1,13 +1,17 @@
 // runner.exe: runs end-to-end scenario files against VORN.EXE and the
 // package's other programs, which lie beside it.
 //
-//   runner.exe --vorn PATH\VORN.EXE --dist DIR [--shots DIR] [--summary FILE]
-//              [--interactive] SCENARIO-FILES-OR-FOLDERS...
+//   runner.exe --vorn PATH\VORN.EXE --dist DIR [--keep DIR] [--shots DIR]
+//              [--summary FILE] [--interactive] [--negative-controls]
+//              SCENARIO-FILES-OR-FOLDERS...
 //
-// Prints "ok TITLE" or "FAILED TITLE: DIFFERENCE" per scenario and last
-// "N passed, N failed" (UTF-8). Exit code 0 when all passed, 1 when any
-// failed, 2 when the run could not begin (usage, missing files).
-#include "tools/runner/scenario_run.h"
+// Prints "ok TITLE", "FAILED TITLE: DIFFERENCE" or "skipped TITLE: REASON"
+// per scenario and last "N passed, N failed" (", N skipped" when any were;
+// UTF-8). Exit code 0 when none failed, 1 when any failed, 2 when the run
+// could not begin (usage, missing files). --negative-controls takes folders
+// of scenarios that must each fail as their expected.tsv says.
+#include "tools/runner/machine_kind.h"
+#include "tools/runner/scenario_set.h"
 
 #include "tools/robot/text_codec.h"
 
@@ -24,13 +28,14 @@ namespace robot = vorn::robot;
 namespace {
 
 int Usage() {
-    std::fputs("usage: runner.exe --vorn PATH\\VORN.EXE --dist DIR [--shots DIR] [--summary FILE] "
-               "[--interactive] SCENARIO-FILES-OR-FOLDERS...\n",
+    std::fputs("usage: runner.exe --vorn PATH\\VORN.EXE --dist DIR [--keep DIR] [--shots DIR] "
+               "[--summary FILE] [--interactive] [--negative-controls] "
+               "SCENARIO-FILES-OR-FOLDERS...\n",
                stderr);
     return 2;
 }
 
-void Say(const std::string& utf8) {
+void Print(const std::string& utf8) {
     std::fwrite(utf8.data(), 1, utf8.size(), stdout);
     std::fflush(stdout);
 }
@@ -40,27 +45,10 @@ bool IsFile(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// A folder stands for its *.json files, sorted by name.
-std::vector<std::string> JsonFilesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const FolderEntry& entry : ListFolder(folder, "*.json"))
-        if (!entry.isFolder) names.push_back(entry.name);
-    std::sort(names.begin(), names.end());
-    std::vector<std::string> files;
-    for (const std::string& name : names)
-        files.push_back(folder + "\\" + name);
-    return files;
-}
-
 std::string WithoutTrailingBackslash(std::string path) {
     while (path.size() > 3 && path.back() == '\\')
         path.pop_back();
     return path;
-}
-
-// A scenario error names its file first; the report line names it already.
-std::string WithoutFilePrefix(const std::string& message, const std::string& file) {
-    return message.rfind(file + ": ", 0) == 0 ? message.substr(file.size() + 2) : message;
 }
 
 } // namespace
@@ -68,8 +56,11 @@ std::string WithoutFilePrefix(const std::string& message, const std::string& fil
 int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
     RunOptions options;
+    options.machineKind = ThisMachineKind();
+    options.layout.windowsDir = ThisWindowsFolder();
     std::string summaryPath;
     std::vector<std::string> inputs;
+    bool negativeControls = false;
     for (int i = 1; i < argc; ++i) {
         std::string argument = argv[i];
         bool hasValue = i + 1 < argc;
@@ -81,8 +72,12 @@ int main(int argc, char** argv) {
             options.shotsDir = WithoutTrailingBackslash(argv[++i]);
         } else if (argument == "--summary" && hasValue) {
             summaryPath = argv[++i];
+        } else if (argument == "--keep" && hasValue) {
+            options.layout.benchDir = WithoutTrailingBackslash(argv[++i]);
         } else if (argument == "--interactive") {
             options.interactive = true;
+        } else if (argument == "--negative-controls") {
+            negativeControls = true;
         } else if (argument.rfind("--", 0) == 0) {
             return Usage();
         } else {
@@ -107,6 +102,20 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    if (negativeControls) {
+        Tally tally;
+        for (const std::string& folder : inputs) {
+            if (!IsFolder(folder)) {
+                std::fprintf(stderr, "runner: negative controls come as folders: %s\n",
+                             robot::Cp932ToUtf8(folder).c_str());
+                return 2;
+            }
+            tally += CheckNegativeControls(folder, options, Print);
+        }
+        Print(tally.Counts() + "\n");
+        return tally.failed ? 1 : 0;
+    }
+
     std::vector<std::string> files;
     for (const std::string& input : inputs) {
         if (IsFolder(input)) {
@@ -129,46 +138,29 @@ int main(int argc, char** argv) {
     }
 
     options.shotsFolderPerScenario = files.size() > 1;
-    std::ofstream summary;
+    // The summary of a chained scenario's run N > 1 goes to FILE-runN.
+    std::vector<std::ofstream> summaries;
+    auto summarize = [&](size_t run, const std::string& text) {
+        while (summaries.size() <= run) {
+            std::string path = summaryPath;
+            if (!summaries.empty()) {
+                size_t dot = path.find_last_of(".\\");
+                if (dot == std::string::npos || path[dot] != '.') dot = path.size();
+                path.insert(dot, "-run" + std::to_string(summaries.size() + 1));
+            }
+            summaries.emplace_back(path, std::ios::binary | std::ios::trunc);
+            if (!summaries.back())
+                std::fprintf(stderr, "runner: cannot write the summary %s\n",
+                             robot::Cp932ToUtf8(path).c_str());
+        }
+        summaries[run] << text << std::flush;
+    };
     if (options.summary) {
-        summary.open(summaryPath, std::ios::binary | std::ios::trunc);
-        if (!summary) {
-            std::fprintf(stderr, "runner: cannot write the summary %s\n",
-                         robot::Cp932ToUtf8(summaryPath).c_str());
-            return 2;
-        }
+        summarize(0, "");
+        if (!summaries[0]) return 2;
     }
-
-    int passed = 0, failed = 0;
-    for (const std::string& file : files) {
-        std::string shown = robot::Cp932ToUtf8(file);
-        Scenario scenario;
-        try {
-            scenario = LoadScenario(file);
-        } catch (const ScenarioError& error) {
-            ++failed;
-            Say("FAILED " + shown + ": " + WithoutFilePrefix(error.what(), shown) + "\n");
-            continue;
-        }
-        ScenarioOutcome outcome;
-        try {
-            outcome = RunScenario(scenario, options);
-        } catch (const std::exception& error) {
-            outcome.difference = std::string("the runner failed: ") + error.what();
-        }
-        if (options.summary) summary << outcome.summary << std::flush;
-        if (options.interactive) {
-            Say("ran " + scenario.title + ": exit code " + std::to_string(outcome.exitCode) +
-                (outcome.difference ? " (" + *outcome.difference + ")" : "") + "\n");
-            (outcome.difference ? failed : passed) += 1;
-        } else if (outcome.difference) {
-            ++failed;
-            Say("FAILED " + scenario.title + ": " + *outcome.difference + "\n");
-        } else {
-            ++passed;
-            Say("ok " + scenario.title + "\n");
-        }
-    }
-    Say(std::to_string(passed) + " passed, " + std::to_string(failed) + " failed\n");
-    return failed ? 1 : 0;
+    Tally tally = RunScenarioFiles(files, options, Print,
+                                   options.summary ? Summarize(summarize) : Summarize());
+    Print(tally.Counts() + "\n");
+    return tally.failed ? 1 : 0;
 }

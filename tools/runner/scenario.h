@@ -122,9 +122,17 @@ struct ProgramRun {
     std::optional<std::int64_t> exitCode;
 };
 
+// "only_on": the one kind of Windows a scenario can hold on, and why (UTF-8).
+// Elsewhere the runner skips it and prints the reason.
+struct OnlyOn {
+    std::string windows; // a name of MachineKinds()
+    std::string why;
+};
+
 struct Scenario {
     std::string file;  // UTF-8, as given on the command line
     std::string title; // UTF-8
+    std::optional<OnlyOn> onlyOn;
     Setup setup;
     // One run for a scenario with "dialogs", every entry of "runs" otherwise.
     std::vector<ProgramRun> runs;
@@ -136,6 +144,8 @@ struct Scenario {
 const std::vector<std::string>& PackagePrograms();
 // The distributed files the program folder holds besides the programs.
 const std::vector<std::string>& DistributedFiles();
+// The kinds of Windows "only_on" names: "wine" and "windows" (Windows itself).
+const std::vector<std::string>& MachineKinds();
 // A program's application title: its file name up to the first ".", every
 // character but the first lowered ("UNVORN.EXE" gives "Unvorn").
 std::string ProgramTitle(const std::string& program);

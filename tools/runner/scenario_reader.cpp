@@ -163,6 +163,22 @@ ProgramRun ReadRun(const Field& field) {
     return run;
 }
 
+OnlyOn ReadOnlyOn(const Field& field) {
+    Object object(field);
+    OnlyOn onlyOn;
+    Field windows = object.Need("windows");
+    onlyOn.windows = windows.Utf8();
+    const std::vector<std::string>& kinds = MachineKinds();
+    if (std::find(kinds.begin(), kinds.end(), onlyOn.windows) == kinds.end())
+        windows.Fail("unknown kind of Windows " + robot::Quoted(onlyOn.windows) +
+                     " (known: wine, windows)");
+    Field why = object.Need("why");
+    onlyOn.why = why.Utf8();
+    if (onlyOn.why.empty()) why.Fail("say why the scenario holds only there");
+    object.Finish();
+    return onlyOn;
+}
+
 Expectations ReadExpectations(const Field& field) {
     Object object(field);
     Expectations expect;
@@ -181,6 +197,11 @@ Expectations ReadExpectations(const Field& field) {
 const std::vector<std::string>& PackagePrograms() {
     static const std::vector<std::string> programs = {"VORN.EXE", "UNVORN.EXE"};
     return programs;
+}
+
+const std::vector<std::string>& MachineKinds() {
+    static const std::vector<std::string> kinds = {"wine", "windows"};
+    return kinds;
 }
 
 const std::vector<std::string>& DistributedFiles() {
@@ -208,6 +229,7 @@ Scenario ParseScenario(const std::string& text, const std::string& file) {
     Field title = root.Need("title");
     scenario.title = title.Utf8();
     if (scenario.title.empty()) title.Fail("the title is empty");
+    if (auto onlyOn = root.Get("only_on")) scenario.onlyOn = ReadOnlyOn(*onlyOn);
     std::optional<Field> program = root.Get("program");
     if (auto setup = root.Get("setup")) scenario.setup = ReadSetup(*setup);
     std::optional<Field> dialogs = root.Get("dialogs");

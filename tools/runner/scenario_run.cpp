@@ -177,7 +177,7 @@ ScenarioOutcome RunScenario(const Scenario& scenario, const RunOptions& options)
     std::vector<std::string> summaryPaths = SummaryPaths(scenario, layout);
     MachineSnapshot before;
     try {
-        ApplySetup(scenario, locks);
+        ApplySetup(scenario, layout, locks);
         if (options.summary) before = TakeSnapshot(summaryPaths, layout, locks);
     } catch (const MachineError& error) {
         leftovers.Record();
@@ -193,11 +193,14 @@ ScenarioOutcome RunScenario(const Scenario& scenario, const RunOptions& options)
     std::optional<std::string> difference;
     RunFacts facts;
     DWORD exitCode = 0;
+    std::vector<MachineSnapshot> afterRuns; // for the summary
     try {
         Shots shots(options, scenario.file);
         int shotNumber = 1;
-        for (size_t i = 0; i < scenario.runs.size() && !difference; ++i)
+        for (size_t i = 0; i < scenario.runs.size() && !difference; ++i) {
             difference = PerformRun(scenario, i, options, shots, shotNumber, facts, exitCode);
+            if (options.summary) afterRuns.push_back(TakeSnapshot(summaryPaths, layout, locks));
+        }
         // Each chained run checked its own exit code.
         if (!scenario.chained) facts.exitCode = exitCode;
     } catch (const robot::RobotError& error) {
@@ -209,9 +212,18 @@ ScenarioOutcome RunScenario(const Scenario& scenario, const RunOptions& options)
     if (!difference && !options.interactive)
         difference = FindUnmetExpectation(scenario.expect, facts, record, settings);
     outcome.difference = difference;
-    if (options.summary)
-        outcome.summary = FormatSummary(scenario.title, scenario.file, before,
-                                        TakeSnapshot(summaryPaths, layout, locks));
+    if (!options.summary) return outcome;
+    if (afterRuns.empty()) afterRuns.push_back(TakeSnapshot(summaryPaths, layout, locks));
+    // A chained scenario's later runs are each set against the machine before
+    // the first: the way back shows whether everything reads as it did.
+    for (size_t i = 0; i < afterRuns.size(); ++i) {
+        SummaryHeading heading{scenario.title, scenario.file};
+        if (scenario.chained)
+            heading.after = "after run " + std::to_string(i + 1) + " (" + scenario.runs[i].program +
+                            ")" + (i ? ", against the machine before run 1" : "");
+        heading.verdict = i > 0;
+        outcome.summaries.push_back(FormatSummary(heading, before, afterRuns[i]));
+    }
     return outcome;
 }
 

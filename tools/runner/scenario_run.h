@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vorn::runner {
 
@@ -17,12 +18,15 @@ struct RunOptions {
     // Several scenarios in one run keep their screenshots apart, a folder each.
     bool shotsFolderPerScenario = false;
     bool summary = false;
-    bool interactive = false; // a person answers; nothing is checked
+    bool interactive = false;         // a person answers; nothing is checked
+    std::string machineKind = "wine"; // for "only_on": a name of MachineKinds()
 };
 
 struct ScenarioOutcome {
     std::optional<std::string> difference; // UTF-8; nullopt when the scenario passed
-    std::string summary;                   // UTF-8; empty unless asked for
+    // UTF-8, when asked for: one per run made (a scenario without chained
+    // runs has one).
+    std::vector<std::string> summaries;
     DWORD exitCode = 0;
 };
 

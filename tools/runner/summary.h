@@ -21,8 +21,16 @@ struct MachineSnapshot {
 MachineSnapshot TakeSnapshot(const std::vector<std::string>& paths, const MachineLayout& layout,
                              const FileLocks& locks);
 
-// The section for one scenario, UTF-8.
-std::string FormatSummary(const std::string& title, const std::string& file,
-                          const MachineSnapshot& before, const MachineSnapshot& after);
+struct SummaryHeading {
+    std::string title, file; // UTF-8
+    std::string after;       // which run the section follows; empty for a single run
+    bool verdict = false;    // close with whether everything reads as before
+};
+
+// The section for one scenario (or one run of a chained one), UTF-8. Every
+// change is named: a registry value with its key, e.g. `[Software\...\Message
+// Archive] "New Font Name": sz "MS Sans Serif" -> sz "MS Sans Serij"`.
+std::string FormatSummary(const SummaryHeading& heading, const MachineSnapshot& before,
+                          const MachineSnapshot& after);
 
 } // namespace vorn::runner
