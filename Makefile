@@ -23,7 +23,7 @@ VERSION    := $(shell sed -n "s/^project.vorn VERSION \([0-9.]*\).*/\1/p" CMakeL
 WINKIT_ARCH ?= win32
 WINKIT     := dist/vorn-winkit-$(VERSION)$(if $(filter win64,$(WINKIT_ARCH)),-win64).zip
 
-.PHONY: all native win test test-all test-native test-windows test-wine e2e e2e-run negative-run bench bench-run \
+.PHONY: all native win test test-all test-native test-windows test-wine e2e e2e-run negative-run import-audit bench bench-run \
         fuzz fuzz-build fuzz-short screenshots screenshots-run dist winkit winkit-check demo demo-run format clean
 
 all: native win
@@ -41,7 +41,7 @@ test:
 	tools/bench/bench test
 
 # With the bench up for $(VORN_ARCH); `make test` runs the Windows suites on every road.
-test-all: test-native fuzz-short test-windows
+test-all: test-native fuzz-short import-audit test-windows
 
 test-windows: win test-wine e2e-run negative-run
 
@@ -50,6 +50,14 @@ test-native: native
 
 test-wine: win
 	ctest --test-dir $(WIN) --output-on-failure --timeout 300
+
+# What the shipped 32-bit programs import, against what Windows XP SP3 exports
+# (tools/imports). It only reads the cross-built files: every machine runs it.
+import-audit:
+	cmake -S . -B $(BUILD)/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \
+	  -DVORN_FONTS_DIR=$(abspath $(NATIVE))/fonts >/dev/null
+	cmake --build $(BUILD)/win32 -j$(JOBS) --target vorn unvorn
+	tools/imports/audit-imports $(BUILD)/win32
 
 # The fuzz harnesses: clang, libFuzzer, AddressSanitizer and UBSan.
 fuzz-build:

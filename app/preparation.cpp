@@ -10,7 +10,7 @@ namespace vorn {
 
 void OpenReadme() {
     // The editor runs on beside the run; whether it started changes nothing.
-    StartProgram("notepad.exe readme.txt");
+    StartSystemProgram("notepad.exe", "readme.txt");
 }
 
 String FindWindowsDir() {

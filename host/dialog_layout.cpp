@@ -59,7 +59,7 @@ MessageFormLayout LayoutMessageForm(const MessageFormInput& given, ButtonWidthCa
                                     const CaptionMeasure& measureCaption) {
     MessageFormInput in = given;
     for (int* pixels : {&in.textWidth, &in.textHeight, &in.screenWidth, &in.screenHeight,
-                        &in.frameWidth, &in.frameHeight})
+                        &in.frameWidth, &in.frameHeight, &in.iconWidth, &in.iconHeight})
         *pixels = Pixels(*pixels);
     const DialogUnits u = SaneUnits(in.units);
     const int marginX = u.Horz(8), marginY = u.Vert(8);
@@ -78,8 +78,8 @@ MessageFormLayout LayoutMessageForm(const MessageFormInput& given, ButtonWidthCa
 
     int blockWidth = in.textWidth, blockHeight = in.textHeight;
     if (in.hasIcon) {
-        blockWidth += kIconSize + iconToText;
-        blockHeight = std::max(blockHeight, kIconSize);
+        blockWidth += in.iconWidth + iconToText;
+        blockHeight = std::max(blockHeight, in.iconHeight);
     }
     const int rowWidth =
         buttonCount == 0 ? 0 : buttonCount * out.buttonWidth + (buttonCount - 1) * buttonGap;
@@ -91,7 +91,7 @@ MessageFormLayout LayoutMessageForm(const MessageFormInput& given, ButtonWidthCa
     out.left = in.screenWidth / 2 - out.outerWidth / 2;
     out.top = in.screenHeight / 2 - out.outerHeight / 2;
 
-    out.icon = {marginX, marginY, kIconSize, kIconSize};
+    out.icon = {marginX, marginY, in.iconWidth, in.iconHeight};
     out.text = {blockWidth - in.textWidth + marginX, marginY, in.textWidth, in.textHeight};
 
     out.roles = ChooseButtonRoles(in.buttons);

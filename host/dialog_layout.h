@@ -82,6 +82,8 @@ ButtonRoles ChooseButtonRoles(DialogButtons buttons);
 inline bool KindHasIcon(DialogKind kind) {
     return kind != DialogKind::Custom;
 }
+// The icon's size at 100% scale; the form takes the system's (SM_CXICON,
+// SM_CYICON: 40 or 48 pixels at 125% or 150%).
 inline constexpr int kIconSize = 32;
 // The message text wraps at half the screen width.
 inline int MessageWrapWidth(int screenWidth) {
@@ -112,6 +114,8 @@ struct MessageFormInput : FormSurroundings {
     DialogUnits units;
     DialogButtons buttons = 0;
     bool hasIcon = false;
+    int iconWidth = kIconSize;
+    int iconHeight = kIconSize;
     int textWidth = 0;  // the text laid out at MessageWrapWidth: right of the rectangle
     int textHeight = 0; // and its bottom
 };

@@ -390,6 +390,9 @@ DialogFormPtr BuildMessageForm(const String& message, DialogKind kind, DialogBut
     static_cast<FormSurroundings&>(in) = SurroundingsOf(f.hwnd);
     in.buttons = buttons;
     in.hasIcon = KindHasIcon(kind);
+    // LoadIcon gives the stock icons at this size; a smaller control cuts them.
+    in.iconWidth = GetSystemMetrics(SM_CXICON);
+    in.iconHeight = GetSystemMetrics(SM_CYICON);
     MessageFormLayout layout;
     {
         FormCanvas canvas(f);
@@ -416,9 +419,9 @@ DialogFormPtr BuildMessageForm(const String& message, DialogKind kind, DialogBut
         HWND image = CreateControl(f, "STATIC", nullptr, SS_ICON, layout.icon, kStaticId);
         HICON icon = LoadIconA(nullptr, MAKEINTRESOURCEA(kStockIcons[static_cast<int>(kind)]));
         SendMessageA(image, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
-        // Setting the icon sizes the control to the icon; the layout wants 32 x 32.
-        SetWindowPos(image, nullptr, layout.icon.left, layout.icon.top, kIconSize, kIconSize,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        // Setting the icon sizes the control to the icon; the layout has its place.
+        SetWindowPos(image, nullptr, layout.icon.left, layout.icon.top, layout.icon.width,
+                     layout.icon.height, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     CreateControl(f, "STATIC", message.c_str(), SS_LEFT, layout.text, kStaticId);
     for (const PlacedButton& p : layout.buttons) {

@@ -18,7 +18,13 @@ bool RemoveFile(const String& path);
 bool CopyFileOver(const String& source, const String& destination);
 // GetWindowsDirectoryA into 260 bytes: the first n bytes, "" when n is 0.
 String WindowsFolder();
-// WinExec with SW_SHOWNORMAL; returns the platform's result, which the run ignores.
-unsigned StartProgram(const String& commandLine);
+// Starts the system's own `program` (a bare file name such as "notepad.exe")
+// with the command line "program arguments", shown normally, in the current
+// folder, and returns once it is ready for input (at most 10 s), never
+// waiting for its end: WinExec's wait. The program is taken from the system
+// folder, else from the Windows folder, by its full path: never from the
+// caller's folder, the current folder or PATH, where a file of that name may
+// have been saved unasked. True when it started.
+bool StartSystemProgram(const String& program, const String& arguments);
 
 } // namespace vorn

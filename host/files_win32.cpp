@@ -34,8 +34,43 @@ String WindowsFolder() {
     return String(buffer, n);
 }
 
-unsigned StartProgram(const String& commandLine) {
-    return WinExec(commandLine.c_str(), SW_SHOWNORMAL);
+namespace {
+
+// The system folder as this process sees it: a 32-bit program on 64-bit
+// Windows is given System32 and lands in SysWOW64, as WinExec's search did.
+String SystemFolder() {
+    char buffer[MAX_PATH];
+    const UINT n = GetSystemDirectoryA(buffer, sizeof buffer);
+    if (n == 0 || n >= sizeof buffer) return String();
+    return String(buffer, n);
+}
+
+bool StartFrom(const String& folder, const String& program, const String& arguments) {
+    // Neither folder is a drive's root, so neither ends with a backslash.
+    if (folder.empty()) return false;
+    const String path = folder + "\\" + program;
+    // The command line the program sees stays what WinExec handed it.
+    String commandLine = program + " " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &started))
+        return false;
+    ScopedHandle process(started.hProcess);
+    ScopedHandle thread(started.hThread);
+    constexpr DWORD kReadyWithinMs = 10000;
+    WaitForInputIdle(process.Get(), kReadyWithinMs);
+    return true;
+}
+
+} // namespace
+
+bool StartSystemProgram(const String& program, const String& arguments) {
+    return StartFrom(SystemFolder(), program, arguments) ||
+           StartFrom(WindowsFolder(), program, arguments);
 }
 
 } // namespace vorn

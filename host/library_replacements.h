@@ -1,6 +1,6 @@
-// What VORN.EXE defines in place of the C++ library's own definitions, so that
-// the library's heavy object files are not linked (about 150 KB of the
-// program's size), with the same outcome for the program:
+// What the shipped programs (VORN.EXE, UNVORN.EXE) define in place of the C++
+// library's own definitions, so that the library's heavy object files are not
+// linked (about 150 KB of a program's size), with the same outcome for it:
 //  - the throw helpers of the library's headers. The library keeps them in one
 //    file with every library exception class, which brings in its whole
 //    string code. std::__throw_bad_alloc throws std::bad_alloc as the
@@ -17,7 +17,8 @@
 //    (fault_handler_win32.cpp) before the run, so this one only ever ends a
 //    process that failed before that: it aborts, as the library's does after
 //    printing.
-// Linked into VORN.EXE only: the tests keep the library's own definitions.
+// Linked into the shipped programs only (CMakeLists.txt, vorn_shipped_program):
+// the tests keep the library's own definitions.
 #pragma once
 
 #include <exception>

@@ -1,11 +1,14 @@
 // Start-up, error report and exit. Implemented in startup_win32.cpp.
 //
-// Contract: RunProgram starts the host (top-level handler, system facts,
-// default font, report hook, application window), calls `run`, and ends the
-// process: exit code 0 when `run` returns; when an exception leaves it, the
-// pending clean-up runs, one error-report box names it and the exit code is 1.
-// A failure while no report hook is installed shows the runtime-error box and
-// exits with the runtime error number (217 for an exception). Never returns.
+// Contract: RunProgram first narrows the DLL search to the system folder (the
+// program's folder and the current folder left out; on Windows without
+// SetDefaultDllDirectories, only the current folder), then starts the host
+// (top-level handler, system facts, default font, report hook, application
+// window), calls `run`, and ends the process: exit code 0 when `run` returns;
+// when an exception leaves it, the pending clean-up runs, one error-report box
+// names it and the exit code is 1. A failure while no report hook is installed
+// shows the runtime-error box and exits with the runtime error number (217 for
+// an exception). Never returns.
 //
 // Processor and OS faults (access violation, divide by zero, privileged or
 // illegal instruction, stack overflow, ...) are raised as the fault classes

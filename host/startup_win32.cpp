@@ -122,6 +122,26 @@ constexpr StartupComponent kHostComponents[] = {
     {&StartApplication, &DestroyApplication},
 };
 
+// Leaves the program's own folder and the current folder out of the search for
+// the DLLs Windows loads on the program's behalf (themes, input methods, text
+// services): a DLL a browser saved unasked beside the program would otherwise
+// run in it, with the administrator rights the run asks for. Windows 8, and
+// 7 with its update KB2533623, search the system folder alone; older ones
+// (XP SP1 and later) at least drop the current folder. Both functions are
+// looked up: importing them would keep the program from starting on XP.
+void NarrowDllSearch() {
+    constexpr DWORD kSearchSystem32 = 0x800; // LOAD_LIBRARY_SEARCH_SYSTEM32
+    using SetDefaultDirectories = BOOL(WINAPI*)(DWORD);
+    using SetDirectory = BOOL(WINAPI*)(LPCSTR);
+    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    const auto setDefault = reinterpret_cast<SetDefaultDirectories>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (setDefault && setDefault(kSearchSystem32)) return;
+    const auto setDirectory = reinterpret_cast<SetDirectory>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryA")));
+    if (setDirectory) setDirectory("");
+}
+
 void FinaliseComponents() {
     while (g_started > 0) {
         const StartupComponent& component = g_components[--g_started];
@@ -165,6 +185,7 @@ void RunProgram(void (*run)()) {
 }
 
 void RunProgramWith(std::span<const StartupComponent> components, void (*run)()) {
+    NarrowDllSearch();
     g_instance = GetModuleHandleA(nullptr);
     GetModuleFileNameA(g_instance, g_programPath, sizeof g_programPath);
     InstallTopLevelHandler(__builtin_frame_address(0));

@@ -125,6 +125,17 @@ TEST(MessageLayout, WarningOkCancel) {
     EXPECT_TRUE(l.buttons[1].isCancel);
 }
 
+TEST(MessageLayout, IconTakesTheSystemsSize) {
+    ButtonWidthCache cache;
+    MessageFormInput in = Standard(kButtonsOk, true, 200, 13);
+    in.iconWidth = in.iconHeight = 48; // 150% scale
+    const auto l = LayoutMessageForm(in, cache, SmallCaption);
+    EXPECT_EQ(l.icon, (LayoutRect{12, 13, 48, 48}));
+    EXPECT_EQ(l.text, (LayoutRect{12 + 48 + 15, 13, 200, 13}));
+    EXPECT_EQ(l.clientWidth, 200 + 48 + 15 + 24);
+    EXPECT_EQ(l.clientHeight, 48 + 23 + 16 + 26);
+}
+
 TEST(MessageLayout, InformationHasNoIconSoTextStartsAtTheMarginAndKeepsItsHeight) {
     ButtonWidthCache cache;
     const auto l = LayoutMessageForm(Standard(kButtonsOk, false, 100, 13), cache, SmallCaption);

@@ -59,8 +59,8 @@ bool CopyFileOver(const String&, const String&) {
 String WindowsFolder() {
     return "C:\\windows";
 }
-unsigned StartProgram(const String&) {
-    return 33;
+bool StartSystemProgram(const String&, const String&) {
+    return true;
 }
 
 TRegistry::TRegistry() : baseRoot_(nullptr) {}

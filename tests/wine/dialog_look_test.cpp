@@ -31,6 +31,7 @@ struct Seen {
     LONG exStyle = 0;
     HICON icon = nullptr;
     bool hasIcon = false;
+    SIZE iconSize{};
 };
 
 Step Look(Seen& seen) {
@@ -42,6 +43,9 @@ Step Look(Seen& seen) {
             if ((GetWindowLongA(s, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
                 seen.hasIcon = true;
                 seen.icon = reinterpret_cast<HICON>(SendMessageA(s, STM_GETICON, 0, 0));
+                RECT r{};
+                GetClientRect(s, &r);
+                seen.iconSize = {r.right, r.bottom};
             } else {
                 seen.label = TextOf(s);
             }
@@ -91,6 +95,9 @@ TEST(Controls, MessageDialogsShowKindCaptionIconTextAndButtonsInOrder) {
         EXPECT_EQ(seen.label, kMessage);
         EXPECT_TRUE(seen.hasIcon);
         EXPECT_EQ(seen.icon, LoadIconA(nullptr, MAKEINTRESOURCEA(c.icon)));
+        // LoadIcon's size: a smaller control would cut the icon at 125% or 150% scale.
+        EXPECT_EQ(seen.iconSize.cx, GetSystemMetrics(SM_CXICON));
+        EXPECT_EQ(seen.iconSize.cy, GetSystemMetrics(SM_CYICON));
         EXPECT_EQ(seen.focus, seen.firstButton) << "the focus starts on the first button";
         EXPECT_EQ(seen.owner, static_cast<HWND>(ApplicationWindow()));
     }

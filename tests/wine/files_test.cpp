@@ -154,20 +154,30 @@ bool AppearsWith(const String& path, const String& bytes) {
     return false;
 }
 
-TEST_F(ProgramStart, StartedProgramRunsInTheCurrentFolderBesideTheCaller) {
+// Runs `start` with the scratch folder as the current folder.
+template <typename Start> bool StartIn(const String& folder, Start start) {
     char saved[MAX_PATH + 1];
     const DWORD n = GetCurrentDirectoryA(sizeof saved, saved);
-    ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
-    const unsigned result = StartProgram(testkit::TouchCommand("started.txt", "hello"));
+    if (!SetCurrentDirectoryA(folder.c_str())) return false;
+    const bool started = start();
     SetCurrentDirectoryA(String(saved, n).c_str());
-    EXPECT_GT(result, 31u);
-    EXPECT_TRUE(AppearsWith(folder.File("started.txt"), "hello"));
+    return started;
 }
 
-TEST_F(ProgramStart, MissingProgramGivesTheErrorResult) {
-    const unsigned result = StartProgram(folder.File("no such program.exe") + " readme.txt");
-    EXPECT_LE(result, 31u);
-    EXPECT_NE(result, 0u);
+TEST_F(ProgramStart, SystemProgramRunsInTheCurrentFolderBesideTheCaller) {
+    EXPECT_TRUE(StartIn(folder.Path(),
+                        [] { return StartSystemProgram("cmd.exe", "/c echo hello>started.txt"); }));
+    EXPECT_TRUE(AppearsWith(folder.File("started.txt"), "hello\r\n"));
+}
+
+// A program of that name in the current folder (here also a stand-in for the
+// program's own folder) is never the one started.
+TEST_F(ProgramStart, ProgramOnlyInTheCurrentFolderIsNotStarted) {
+    ASSERT_TRUE(CopyFileA(testkit::OwnProgram().c_str(), folder.File("planted.exe").c_str(), TRUE));
+    EXPECT_FALSE(StartIn(folder.Path(), [] {
+        return StartSystemProgram("planted.exe", testkit::TouchArguments("started.txt", "hello"));
+    }));
+    EXPECT_EQ(testkit::ReadFileBytes(folder.File("started.txt")), std::nullopt);
 }
 
 } // namespace

@@ -119,6 +119,14 @@ TEST(ScenarioReader, NamedPathsAreListedOnceWhateverTheirCase) {
     std::vector<std::string> paths = NamedFilePaths(scenario);
     EXPECT_EQ(paths, (std::vector<std::string>{"C:\\ICQ\\ICQCore.dll", "C:\\ICQ\\a.txt",
                                                "C:\\ICQ\\b.bin", "C:\\windows\\win.ini"}));
+    // A planted file names the trace it leaves too: the reset removes both.
+    Scenario planted = ParseScenario(
+        Utf8(
+            u8R"({"title": "t", "setup": {"files": [{"path": "C:\\v\\x.dll", "planted": "library"}]}})"),
+        "planted.json");
+    EXPECT_EQ(planted.setup.files[0].planted, Planted::Library);
+    EXPECT_EQ(NamedFilePaths(planted),
+              (std::vector<std::string>{"C:\\v\\x.dll", "C:\\v\\x.dll.ran"}));
 }
 
 TEST(ScenarioReader, ChainedRunsKeepTheirProgramsDialogsAndExitCodes) {
@@ -195,6 +203,10 @@ TEST(ScenarioReader, RefusesBadValuesNamingTheField) {
          "setup.files[0]"},
         {u8R"({"title": "t", "setup": {"files": [{"path": "D:\\a", "text": ""}]}})",
          "setup.files[0].path"},
+        {u8R"({"title": "t", "setup": {"files": [{"path": "C:\\a", "planted": "driver"}]}})",
+         "setup.files[0].planted"},
+        {u8R"({"title": "t", "setup": {"files": [{"path": "C:\\a", "planted": "program", "text": ""}]}})",
+         "setup.files[0]"},
         {u8R"({"title": "t", "setup": {"files": [{"path": "C:\\a", "bytes": {"size": 4, "put": [[2, "abc"]]}}]}})",
          "setup.files[0].bytes.put[0]"},
         {u8R"({"title": "t", "setup": {"files": [{"path": "C:\\a", "bytes": {"size": 4, "fill": "ones"}}]}})",

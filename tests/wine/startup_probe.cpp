@@ -218,6 +218,28 @@ void NoteRunEntered() {
     Note("run");
 }
 
+// After start-up: the DLL the test put beside the program, by bare name and
+// by full path, and a system DLL by bare name.
+void LoadLibraries() {
+    char self[MAX_PATH + 1];
+    const DWORD n = GetModuleFileNameA(nullptr, self, sizeof self);
+    String folder(self, n);
+    folder.erase(folder.find_last_of('\\') + 1);
+    const auto load = [](const char* what, const String& name) {
+        const bool before = GetModuleHandleA(name.c_str()) != nullptr;
+        Note(String(what) + (before                                  ? ": loaded before"
+                             : LoadLibraryA(name.c_str()) != nullptr ? ": loaded"
+                                                                     : ": not loaded"));
+    };
+    load("beside by name", "vorn_beside.dll");
+    load("beside by path", folder + "vorn_beside.dll");
+    // Whichever of these system DLLs is not loaded yet: one loaded already
+    // would come from the loaded list, whatever the search.
+    for (const char* system : {"msimg32.dll", "hid.dll", "mpr.dll", "version.dll"})
+        if (!GetModuleHandleA(system)) return load("system by name", system);
+    Note("system by name: every candidate loaded before");
+}
+
 // Start-up components that note their starts and stops.
 void StartFirst() {
     Note("start first");
@@ -266,6 +288,7 @@ constexpr Scenario kRuns[] = {
     {"int", &ThrowInt},
     {"memory", &ExhaustMemory},
     {"end-session", &WaitInDialog},
+    {"load-libraries", &LoadLibraries},
 };
 
 // Start-up failures: the host's components with one more that fails, after

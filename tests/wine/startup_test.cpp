@@ -17,9 +17,13 @@ namespace {
 constexpr DWORD kPatienceMs = 30000;
 const String kReportCaption = "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ";
 
-String ProbeProgram() {
+String BesideThisTest(const String& name) {
     const String self = testkit::OwnProgram();
-    return self.substr(0, self.size() - FileNamePart(self).size()) + "startup_probe.exe";
+    return self.substr(0, self.size() - FileNamePart(self).size()) + name;
+}
+
+String ProbeProgram() {
+    return BesideThisTest("startup_probe.exe");
 }
 
 std::vector<String> ReadLines(const String& path) {
@@ -370,6 +374,25 @@ TEST(StartupFailure, FaultBeforeTheReportHookGivesTheFaultsNumber) {
     ExpectRuntimeErrorBox(__LINE__, outcome, "Runtime error 216 at ", 216);
     const std::vector<String> order{"start first", "start faulting", "stop faulting", "stop first"};
     EXPECT_EQ(NotesAfterCodeRange(outcome), order);
+}
+
+// Windows searches the program's own folder first for a DLL asked for by bare
+// name unless start-up narrows the search: a DLL saved there unasked (the
+// runner's planted library, under a name no system DLL has) must not load,
+// while the system's own still do. The load by full path shows that the
+// file itself loads, so the miss by name is the search's doing.
+TEST(StartupDllSearch, DllBesideTheProgramIsNotLoadedByBareName) {
+    testkit::ScratchFolder scratch;
+    const String probe = scratch.File("startup_probe.exe");
+    ASSERT_TRUE(CopyFileA(ProbeProgram().c_str(), probe.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(BesideThisTest("planted_library.dll").c_str(),
+                          scratch.File("vorn_beside.dll").c_str(), FALSE));
+    const Outcome outcome = RunScenario("load-libraries", probe);
+    EXPECT_FALSE(outcome.boxShown);
+    EXPECT_EQ(outcome.exitCode, 0u);
+    const std::vector<String> loads{"beside by name: not loaded", "beside by path: loaded",
+                                    "system by name: loaded"};
+    EXPECT_EQ(NotesAfterCodeRange(outcome), loads);
 }
 
 TEST(StartupEndSession, EndingTheSessionDuringADialogEndsWithZeroAndNothingShown) {

@@ -254,8 +254,8 @@ FileHeldElsewhere::~FileHeldElsewhere() {
     if (process_) WaitForSingleObject(process_.Get(), 30000);
 }
 
-String TouchCommand(const String& fileName, const String& content) {
-    return Quoted(OwnProgram()) + " --testkit-touch " + fileName + " " + content;
+String TouchArguments(const String& fileName, const String& content) {
+    return "--testkit-touch " + fileName + " " + content;
 }
 
 int RunHelperMode(int argc, char** argv) {

@@ -131,9 +131,9 @@ class FileHeldElsewhere {
     bool holding_ = false;
 };
 
-// The command line that makes the test program create `fileName` (relative to
-// its current folder) holding `content`, then end.
-String TouchCommand(const String& fileName, const String& content);
+// The arguments that make (a copy of) the test program create `fileName`
+// (relative to its current folder) holding `content`, then end.
+String TouchArguments(const String& fileName, const String& content);
 
 // The helper modes of the test program: returns the exit code when the
 // arguments ask for one, -1 otherwise.

@@ -112,8 +112,13 @@ std::optional<std::string> CheckFile(const FileExpectation& expectation, const F
     FileState now = ReadFileState(expectation.path);
     switch (expectation.kind) {
     case FileExpectation::Kind::Absent:
-        if (now.kind != FileState::Kind::Absent)
-            return where + "should be absent but is " + Describe(now);
+        if (now.kind != FileState::Kind::Absent) {
+            // A planted file's trace says what ran it.
+            const bool trace = now.kind == FileState::Kind::File && !now.bytes.empty() &&
+                               expectation.path.ends_with(PlantedTrace(""));
+            return where + "should be absent but is " + Describe(now) +
+                   (trace ? ": " + ShownText(now.bytes) : "");
+        }
         return std::nullopt;
     case FileExpectation::Kind::Unchanged:
         return CompareStates(where + "changed: ", record.Before(expectation.path), now);

@@ -118,8 +118,8 @@ void RestoreWinIni(const MachineLayout& layout) {
 void CopyIn(const std::string& from, const std::string& to) {
     FileState source = ReadFileState(from);
     if (source.kind != FileState::Kind::File)
-        throw MachineError("cannot lay out the program folder: " + ShownPath(from) + " is " +
-                           Describe(source));
+        throw MachineError("cannot put " + ShownPath(to) + " in place: " + ShownPath(from) +
+                           " is " + Describe(source));
     WriteWholeFile(to, source.bytes);
 }
 
@@ -134,6 +134,15 @@ void LayOutProgramFolder(const Scenario& scenario, const MachineLayout& layout) 
             CopyIn(layout.distDir + "\\" + name, layout.programDir + "\\" + name);
     for (const FileEntry& file : folder.replacements)
         WriteWholeFile(layout.programDir + "\\" + file.path, file.content.bytes);
+}
+
+// The runner's own planted program and library lie beside it.
+std::string PlantedSource(Planted kind) {
+    char runner[MAX_PATH + 1];
+    const DWORD n = GetModuleFileNameA(nullptr, runner, sizeof runner);
+    std::string folder(runner, n);
+    folder.erase(folder.find_last_of('\\') + 1);
+    return folder + (kind == Planted::Program ? "planted_program.exe" : "planted_library.dll");
 }
 
 } // namespace
@@ -199,6 +208,10 @@ void ApplySetup(const Scenario& scenario, const MachineLayout& layout, FileLocks
     for (const RegistryEntry& entry : setup.registry)
         WriteRegistryEntry(entry);
     for (const FileEntry& file : setup.files) {
+        if (file.planted != Planted::None) {
+            CopyIn(PlantedSource(file.planted), file.path);
+            continue;
+        }
         WriteWholeFile(file.path, file.content.bytes);
         // The section the scenario wrote is what the run must find, also
         // where Windows keeps it in the registry; the rest stays as it was.

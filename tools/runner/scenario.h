@@ -42,11 +42,20 @@ struct Content {
     std::string description; // UTF-8, for messages
 };
 
+// A program or library of the runner's own, put in place of content: when
+// started (loaded) it writes its command line (the path of the program that
+// loaded it) to PlantedTrace(path) and ends (returns from its entry).
+enum class Planted { None, Program, Library };
+
 struct FileEntry {
     std::string field;
     std::string path;
-    Content content;
+    Content content; // none when planted
+    Planted planted = Planted::None;
 };
+
+// Where a planted file leaves its trace: "<path>.ran".
+std::string PlantedTrace(const std::string& path);
 
 struct ProgramFolder {
     std::vector<std::string> omit;       // distributed files left out

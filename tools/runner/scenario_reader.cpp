@@ -260,11 +260,17 @@ Scenario LoadScenario(const std::string& path) {
     return ParseScenario(text.str(), shown);
 }
 
+std::string PlantedTrace(const std::string& path) {
+    return path + ".ran";
+}
+
 std::vector<std::string> NamedFilePaths(const Scenario& scenario) {
     std::vector<std::string> all;
     const Setup& setup = scenario.setup;
-    for (const FileEntry& file : setup.files)
+    for (const FileEntry& file : setup.files) {
         all.push_back(file.path);
+        if (file.planted != Planted::None) all.push_back(PlantedTrace(file.path));
+    }
     for (const auto* list : {&setup.remove, &setup.readOnly, &setup.locked})
         all.insert(all.end(), list->begin(), list->end());
     for (const TimeEntry& time : setup.mtime)

@@ -199,9 +199,20 @@ ProgramFolder ReadProgramFolder(const Field& field) {
     return folder;
 }
 
+const struct {
+    const char* name;
+    Planted kind;
+} kPlantedKinds[] = {{"program", Planted::Program}, {"library", Planted::Library}};
+
 FileEntry ReadSetupFile(const Field& field) {
     Object object(field);
-    FileEntry file{field.Path(), object.Need("path").WindowsPath(), NeedContent(object)};
+    FileEntry file{field.Path(), object.Need("path").WindowsPath(), {}};
+    if (auto planted = object.Get("planted")) {
+        file.planted = Lookup(*planted, kPlantedKinds, "planted file").kind;
+        if (ReadContent(object)) field.Fail("a planted file has no text, hex or bytes");
+    } else {
+        file.content = NeedContent(object);
+    }
     object.Finish();
     return file;
 }
