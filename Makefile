@@ -20,6 +20,7 @@ WINE_RUN   := tools/bench/wine-run
 VERSION    := $(shell sed -n "s/^project.vorn VERSION \([0-9.]*\).*/\1/p" CMakeLists.txt)
 
 .PHONY: all native win test test-all test-native test-windows test-wine e2e e2e-run negative-run bench bench-run \
+        faults faults-run mutants \
         fuzz fuzz-build fuzz-short screenshots screenshots-run dist demo demo-run format clean
 
 all: native win
@@ -67,6 +68,15 @@ e2e-run: win
 	  tools/runner/run-scenarios $(WIN) $(SCENARIOS) || \
 	    { echo "e2e: round $$round of $(REPEAT) failed"; exit 1; }; \
 	done; [ "$(REPEAT)" = 1 ] || echo "e2e: all $(REPEAT) rounds passed"
+
+# Every call that changes the machine made to fail, and the process ended
+# there, in turn (tools/faults); `make faults` on every road.
+faults:
+	@for arch in $$(bash -c '. tools/bench/bench-env; bench_arches'); do \
+	  VORN_ARCH=$$arch tools/bench/bench make faults-run || exit 1; done
+
+faults-run: win
+	tools/faults/run-sweep $(WIN)
 
 # Scenarios that must fail: the runner notices every kind of difference.
 negative-run: win
