@@ -20,7 +20,7 @@ WINE_RUN   := tools/bench/wine-run
 VERSION    := $(shell sed -n "s/^project.vorn VERSION \([0-9.]*\).*/\1/p" CMakeLists.txt)
 
 .PHONY: all native win test test-all test-native test-windows test-wine e2e e2e-run negative-run bench bench-run \
-        faults faults-run mutants \
+        faults faults-run mutants mutants-run \
         fuzz fuzz-build fuzz-short screenshots screenshots-run dist demo demo-run format clean
 
 all: native win
@@ -77,6 +77,14 @@ faults:
 
 faults-run: win
 	tools/faults/run-sweep $(WIN)
+
+# Deliberate faults in the code that keeps data safe, each of which its tests
+# must catch (tools/mutants).
+mutants:
+	tools/bench/bench make mutants-run
+
+mutants-run: native
+	tools/mutants/run-mutants $(VORN_ARCH)
 
 # Scenarios that must fail: the runner notices every kind of difference.
 negative-run: win
