@@ -23,9 +23,12 @@
 // without effect doing so (fault_hook.h); after every interrupted undo its
 // client's file holds its bytes from before or the backup's, and the backup
 // is gone only when the file holds it. --stop-at-first ends the sweep at the
-// first finding (the mutants need no more). Prints the calls of each program, how many were swept
-// in each mode, the losses, the failures not shown, and last "N passed, N failed". Exit code 0 when
-// all passed.
+// first finding (the mutants need no more).
+//
+// Prints the calls of each program, how many were swept in each mode, the
+// losses and other findings, and last "N passed, N failed". Exit code 0 when
+// all passed, 1 when something was found, 2 when the sweep could not do its
+// work.
 #include "tools/faults/fault_hook.h"
 
 #include "app/client_paths.h"
@@ -443,6 +446,8 @@ int main(int argc, char** argv) {
             options.dist = value;
         else if (name == "--log")
             options.log = value;
+        else if (name == "--stop-at-first")
+            options.stopAtFirst = value == "yes";
         else if (name == "--vorn-machine")
             options.machines.emplace_back("VORN.EXE", value);
         else if (name == "--unvorn-machine")
@@ -456,16 +461,17 @@ int main(int argc, char** argv) {
     g_log.open(options.log, std::ios::binary | std::ios::trunc);
 
     Sweep sweep(options);
-    bool passed = true;
+    bool passed = true, broken = false;
     for (const auto& [program, scenario] : options.machines) {
         try {
             passed = sweep.SweepProgram(program, scenario) && passed;
         } catch (const std::exception& error) {
-            Say("FAILED " + program + ": the sweep failed: " + error.what() + "\n");
-            passed = false;
+            Say("FAILED " + program + ": the sweep itself failed: " + error.what() + "\n");
+            broken = true;
         }
     }
     Say("faults: " + std::to_string(sweep.Passed()) + " passed, " + std::to_string(sweep.Failed()) +
         " failed\n");
-    return passed && sweep.Failed() == 0 ? 0 : 1;
+    // 2: the sweep could not do its work, which finds nothing (tools/mutants).
+    return broken ? 2 : passed && sweep.Failed() == 0 ? 0 : 1;
 }
