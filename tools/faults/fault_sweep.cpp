@@ -21,8 +21,8 @@
 // does not show; only the calls passed over by design (kPassedOver) are
 // exempt. The undo is also swept with each call that can report success
 // without effect doing so (fault_hook.h); after every interrupted undo its
-// client's file holds its bytes from before or the backup's, and the backup
-// is gone only when the file holds it. --stop-at-first ends the sweep at the
+// client's file holds its bytes from before or the backup's (unless a call
+// lied), and the backup is gone only when the file holds it. --stop-at-first ends the sweep at the
 // first finding (the mutants need no more).
 //
 // Prints the calls of each program, how many were swept in each mode, the
@@ -370,7 +370,9 @@ class Sweep {
             const std::string client = ReadWhole(client_);
             const std::string backup =
                 ReadWhole(clientDir_ + vorn::client::kBackupFile, &backupPresent);
-            if (client != clientBefore && client != original)
+            // A write that reports success and did not happen defeats the
+            // replacement; only the backup, kept, can then mend the file.
+            if (mode != "lie" && client != clientBefore && client != original)
                 fault("the client's file holds neither its bytes from before nor the backup's");
             if (backupPresent ? backup != backupBefore : client != original)
                 fault("the backup was changed or deleted while the client's file did not hold it");
