@@ -24,6 +24,7 @@ WINKIT_ARCH ?= win32
 WINKIT     := dist/vorn-winkit-$(VERSION)$(if $(filter win64,$(WINKIT_ARCH)),-win64).zip
 
 .PHONY: all native win test test-all test-native test-windows test-wine e2e e2e-run negative-run import-audit bench bench-run \
+        faults faults-run mutants mutants-run \
         fuzz fuzz-build fuzz-short screenshots screenshots-run dist winkit winkit-check demo demo-run format clean
 
 all: native win
@@ -79,6 +80,23 @@ e2e-run: win
 	  tools/runner/run-scenarios $(WIN) $(SCENARIOS) || \
 	    { echo "e2e: round $$round of $(REPEAT) failed"; exit 1; }; \
 	done; [ "$(REPEAT)" = 1 ] || echo "e2e: all $(REPEAT) rounds passed"
+
+# Every call that changes the machine made to fail, and the process ended
+# there, in turn (tools/faults); `make faults` on every road.
+faults:
+	@for arch in $$(bash -c '. tools/bench/bench-env; bench_arches'); do \
+	  VORN_ARCH=$$arch tools/bench/bench make faults-run || exit 1; done
+
+faults-run: win
+	tools/faults/run-sweep $(WIN)
+
+# Deliberate faults in the code that keeps data safe, each of which its tests
+# must catch (tools/mutants).
+mutants:
+	tools/bench/bench make mutants-run
+
+mutants-run: native
+	tools/mutants/run-mutants $(VORN_ARCH)
 
 # Scenarios that must fail: the runner notices every kind of difference.
 negative-run: win

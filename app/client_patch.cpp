@@ -21,7 +21,9 @@ BackupMode ChooseBackupMode(const String& clientDir) {
 void LoadClientFile(TMemoryStream& content, const String& clientDir, const String& targetFile,
                     bool keepBackup) {
     content.LoadWholeFile(clientDir + targetFile);
-    if (!keepBackup) content.StoreToFile(clientDir + client::kBackupFile);
+    // On disk before the client's file is opened for its rewrite in place: a
+    // system crash during that rewrite then still leaves the backup whole.
+    if (!keepBackup) content.StoreToFileOnDisk(clientDir + client::kBackupFile);
 }
 
 void PatchClientFile(TMemoryStream& content, const String& clientDir, const String& targetFile) {

@@ -1,5 +1,5 @@
 // Implements the file part of host/stream.h: THandleStream, TFileStream and
-// TMemoryStream::LoadWholeFile / StoreToFile, on the kernel32 file calls.
+// TMemoryStream::LoadWholeFile / StoreToFile / StoreToFileOnDisk, on the kernel32 file calls.
 #include "host/stream.h"
 #include "host/host_texts.h"
 #include "host/win32_error.h"
@@ -92,6 +92,12 @@ void TMemoryStream::LoadWholeFile(const String& fileName) {
 void TMemoryStream::StoreToFile(const String& fileName) {
     TFileStream file(fileName, ModeCreate);
     CopyAllTo(file);
+}
+
+void TMemoryStream::StoreToFileOnDisk(const String& fileName) {
+    TFileStream file(fileName, ModeCreate);
+    CopyAllTo(file);
+    if (!FlushFileBuffers(AsHandle(file.OsHandle()))) Raise(EWriteError("ｽﾄﾘｰﾑへの書き込みｴﾗｰ"));
 }
 
 } // namespace vorn

@@ -113,6 +113,10 @@ class TMemoryStream final : public TCustomMemoryStream {
     void FillFromStream(TStream& source);
     void LoadWholeFile(const String& fileName);
     void StoreToFile(const String& fileName);
+    // StoreToFile, and the file forced to disk before it is closed, so that a
+    // system crash right after cannot lose it; a refused flush raises
+    // EWriteError "ｽﾄﾘｰﾑへの書き込みｴﾗｰ".
+    void StoreToFileOnDisk(const String& fileName);
     std::int32_t BlockCapacity() const { return blockCapacity_; }
 
   private:

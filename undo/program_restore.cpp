@@ -33,13 +33,18 @@ bool HoldsRewrittenNames(const TCustomMemoryStream& stream) {
            bytes.find(ArialRule.replacement) != std::string_view::npos;
 }
 
-// Whether the patch run, given the backup's bytes, would have written
-// exactly the target's: the same code, with nothing announced.
-bool RewriteGives(TMemoryStream& backup, const TCustomMemoryStream& target) {
+// Whether the target is what the patch run, given the backup's bytes, wrote
+// (the same code, with nothing announced), or the start of it: the run
+// rewrites the file in place, so a run stopped while it wrote (a crash, a
+// killed process, a full disk) leaves it cut short, even empty, and the
+// backup is then the only whole copy.
+bool RewriteGivesOrBegins(TMemoryStream& backup, const TCustomMemoryStream& target) {
     TMemoryStream rewritten;
     backup.CopyAllTo(rewritten);
     RewriteFaceNames(rewritten, [](const String&) {});
-    return BytesOf(rewritten) == BytesOf(target);
+    const std::string_view written = BytesOf(rewritten);
+    const std::string_view present = BytesOf(target);
+    return present.size() <= written.size() && written.substr(0, present.size()) == present;
 }
 } // namespace
 
@@ -67,7 +72,7 @@ void UndoRun::RestoreProgramFile() {
         RemoveFile(backupPath);
         return;
     }
-    if (!RewriteGives(backup, current)) {
+    if (!RewriteGivesOrBegins(backup, current)) {
         AskUser(MsgBackupMismatch, DialogKind::Warning, kButtonsOk, 0);
         return;
     }

@@ -1,0 +1,32 @@
+// The fault hook linked into the test-only twins of VORN.EXE and UNVORN.EXE
+// (fault_hook_win32.cpp): at start-up it points the program's own import
+// table, for every call that changes the machine, at a hook that counts the
+// call, logs it and, at the chosen one, makes it fail or ends the process
+// there. The shipped programs do not carry it.
+//
+// Set in the twin's environment (no variable: every hook passes straight
+// through and nothing is logged):
+//   VORN_FAULT_SWEEP=MODE NUMBER LOG
+// MODE is `count` (nothing injected), `fail` (call NUMBER fails with a Windows
+// error and takes no effect), `die` (the process ends at call NUMBER before it
+// takes effect), `half` (call NUMBER, a WriteFile, writes the first half of
+// its bytes and the process ends) or `lie` (call NUMBER, one of
+// kCallsThatCanLie, reports success and takes no effect, as a disk that loses
+// a deferred write does). LOG gets one line per counted call,
+// "N FUNCTION DETAIL" (code page 932), written before the call is made, then
+// "fault N" when the fault is injected; and at start-up "uncovered FUNCTION"
+// for each machine-changing function the program imports without a hook.
+#pragma once
+
+namespace vorn::faults {
+
+inline constexpr char kSweepVariable[] = "VORN_FAULT_SWEEP";
+// The exit code of a process the hook ended, as a crash or a kill would.
+inline constexpr unsigned kDiedExitCode = 86;
+
+inline constexpr const char* kCallsThatCanLie[] = {
+    "WriteFile",      "FlushFileBuffers", "SetEndOfFile", "MoveFileA",
+    "MoveFileExA",    "CopyFileA",        "DeleteFileA",  "WritePrivateProfileStringA",
+    "RegSetValueExA", "RegDeleteValueA"};
+
+} // namespace vorn::faults
