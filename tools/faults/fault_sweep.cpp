@@ -37,6 +37,7 @@
 #include "tools/runner/editor_watch.h"
 #include "tools/runner/machine.h"
 #include "tools/runner/scenario.h"
+#include "tools/tree_removal/tree_removal.h"
 
 #include <fcntl.h>
 #include <io.h>
@@ -237,13 +238,6 @@ std::set<std::string> NamesIn(const std::string& folder) {
 
 // Empties the client's folder: a run stopped half-way may leave files there
 // that no scenario names.
-void EmptyFolder(const std::string& folder) {
-    for (const std::string& name : NamesIn(folder)) {
-        const std::string path = folder + name;
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
-    }
-}
 
 class Sweep {
   public:
@@ -327,10 +321,11 @@ class Sweep {
 
     void Prepare() {
         CloseLeftoverEditors(layout_.programDir);
-        EmptyFolder(clientDir_);
+        // The client's folder as the scenario left it, nothing of a run before.
+        vorn::tree_removal::EmptyFolder(clientDir_.substr(0, clientDir_.size() - 1));
         ResetMachine(scenario_, layout_);
         FileLocks locks;
-        ApplySetup(scenario_, locks);
+        ApplySetup(scenario_, layout_, locks);
         DeleteFileA(hookLog_.c_str());
     }
 

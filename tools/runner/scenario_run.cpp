@@ -217,7 +217,7 @@ ScenarioOutcome RunScenario(const Scenario& scenario, const RunOptions& options)
     // A chained scenario's later runs are each set against the machine before
     // the first: the way back shows whether everything reads as it did.
     for (size_t i = 0; i < afterRuns.size(); ++i) {
-        SummaryHeading heading{scenario.title, scenario.file};
+        SummaryHeading heading{scenario.title, scenario.file, "", false};
         if (scenario.chained)
             heading.after = "after run " + std::to_string(i + 1) + " (" + scenario.runs[i].program +
                             ")" + (i ? ", against the machine before run 1" : "");
