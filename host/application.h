@@ -2,7 +2,7 @@
 // Implemented in application_win32.cpp.
 //
 // Contract: CreateApplication() registers the window class "TApplication"
-// (raising EOutOfResources "ｳｨﾝﾄﾞｳｸﾗｽの作成でｴﾗｰが発生しました" when it
+// (raising EOutOfResources MsgWindowClassFailed when it
 // cannot), derives the title from the program's file name, creates the
 // never-shown window that owns every dialog and fixes the default font once.
 // When the window itself cannot be made it raises EWin32Error. On

@@ -2,6 +2,7 @@
 #include "host/application.h"
 #include "host/app_title.h"
 #include "host/handles_win32.h"
+#include "host/host_texts.h"
 #include "host/system_facts.h"
 #include "host/win32_error.h"
 
@@ -77,7 +78,7 @@ void CreateApplication(void (*endSession)()) {
         wc.hInstance = instance;
         wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
         wc.lpszClassName = kClassName;
-        if (!RegisterClassA(&wc)) Raise(EOutOfResources("ｳｨﾝﾄﾞｳｸﾗｽの作成でｴﾗｰが発生しました"));
+        if (!RegisterClassA(&wc)) Raise(EOutOfResources(MsgWindowClassFailed));
     }
 
     const String title = ProgramTitle();

@@ -13,7 +13,6 @@
 
 #include "host/exceptions.h"
 #include <cstdint>
-#include <memory>
 
 namespace vorn {
 
@@ -63,25 +62,5 @@ String PromptForText(const String& caption, const String& prompt, const String& 
 // The input box with `value` as initial text: on OK sets `value` to the field's
 // text and returns true; otherwise leaves it and returns false.
 bool QueryText(const String& caption, const String& prompt, String& value);
-
-// A built dialog window with its controls; destroying the object destroys the
-// window. Only the Win32 side sees inside.
-class DialogForm;
-struct DialogFormDeleter {
-    void operator()(DialogForm* form) const;
-};
-using DialogFormPtr = std::unique_ptr<DialogForm, DialogFormDeleter>;
-
-// The message dialog, built, laid out and hidden; AskUser shows it.
-DialogFormPtr BuildMessageForm(const String& message, DialogKind kind, DialogButtons buttons);
-// The form's window (HWND).
-void* FormWindow(const DialogForm& form);
-// Shows the form modally and returns its result once it is set.
-TModalResult ShowModal(DialogForm& form);
-
-// The dialog base units of the font selected into `dc` (an HDC); declared in
-// dialog_layout.h.
-struct DialogUnits;
-DialogUnits MeasureDialogUnits(void* dc);
 
 } // namespace vorn

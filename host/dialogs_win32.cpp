@@ -1,6 +1,7 @@
-// Implements host/dialogs.h on Win32: windows built by code with standard
-// child controls, laid out by dialog_layout.h, each shown by its own modal loop.
-#include "host/dialogs.h"
+// Implements host/dialogs.h and its test seams (dialogs_testing_win32.h) on
+// Win32: windows built by code with standard child controls, laid out by
+// dialog_layout.h, each shown by its own modal loop.
+#include "host/dialogs_testing_win32.h"
 #include "host/application.h"
 #include "host/dialog_layout.h"
 #include "host/handles_win32.h"
@@ -321,15 +322,16 @@ String EditText(HWND edit) {
     return text;
 }
 
-} // namespace
-
-DialogUnits MeasureDialogUnits(void* dc) {
+// The dialog base units of the font selected into `dc`.
+DialogUnits MeasureDialogUnits(HDC dc) {
     SIZE extent{};
-    GetTextExtentPointA(static_cast<HDC>(dc), kDialogUnitsSample, 52, &extent);
+    GetTextExtentPointA(dc, kDialogUnitsSample, 52, &extent);
     return DialogUnitsFromExtent(extent.cx, extent.cy);
 }
 
-void* FormWindow(const DialogForm& form) {
+} // namespace
+
+HWND FormWindow(const DialogForm& form) {
     return form.hwnd;
 }
 

@@ -1,6 +1,7 @@
 // Implements host/error_report.h. Portable.
 #include "host/error_report.h"
 #include "host/app_title.h"
+#include "host/host_texts.h"
 #include "host/processor_faults.h"
 
 #include <cctype>
@@ -123,7 +124,7 @@ String BuildErrorReportText(const String& format, const String& className, const
 }
 
 String BuildRuntimeErrorText(std::int32_t number, std::uint32_t address) {
-    String text = "Runtime error     at ";
+    String text = MsgRuntimeErrorTemplate;
     const String digits = std::to_string(number);
     // The number ends on the fourth of the five blanks behind "error". Up to
     // three characters fit with a blank on each side; a longer number (never

@@ -7,7 +7,7 @@
 
 namespace vorn {
 
-// "%sがﾓｼﾞｭｰﾙ %s の %p で発生しました。" + "\n" + message + ending: class name,
+// The string table's format + "\n" + message + ending: class name,
 // module file name, 8 upper-case hex digits of `relativeAddress`, the message,
 // and "." when the message is not empty and its last byte is not ".". The
 // result is cut to `size` - 1 bytes (1023 for the 1024-byte report buffer).

@@ -3,6 +3,7 @@
 // host/exceptions.h raised at the faulting instruction.
 #include "host/fault_handler_win32.h"
 #include "host/error_report.h"
+#include "host/host_texts.h"
 #include "host/processor_faults.h"
 #include "host/startup.h"
 
@@ -40,14 +41,14 @@ bool IsFloatFault(DWORD code) {
 std::exception_ptr MapFault(const Fault& fault) {
     const ProcessorFault* row = FindProcessorFault(fault.code);
     if (!row) {
-        EExternalException e(FillIn("外部例外 %s", Hex8(fault.code)));
+        EExternalException e(FillIn(MsgExternalException, Hex8(fault.code)));
         e.SetRaiseAddress(fault.address);
         return std::make_exception_ptr(e);
     }
     if (row->message) return row->make(row->message, fault.address);
-    const char* format = fault.access == 1 ? "ｱﾄﾞﾚｽ %s への書き込みでｱｸｾｽ違反が発生しました"
-                         : fault.access == 8 ? "ｱﾄﾞﾚｽ %s の実行でｱｸｾｽ違反が発生しました"
-                                             : "ｱﾄﾞﾚｽ %s の読み込みでｱｸｾｽ違反が発生しました";
+    const char* format = fault.access == 1   ? MsgAccessViolationWrite
+                         : fault.access == 8 ? MsgAccessViolationExecute
+                                             : MsgAccessViolationRead;
     return row->make(FillIn(format, Hex8(static_cast<std::uint32_t>(fault.target))), fault.address);
 }
 

@@ -8,11 +8,11 @@
 // never opened for writing and never truncated, so at every moment it holds
 // either its old bytes or all of the new ones. When any step fails, the new
 // file is removed, `path` is as it was, and it raises:
-//  - EFCreateError "ﾌｧｲﾙ %s を作成できません" (%s = `path`) when the new file
+//  - EFCreateError MsgCannotCreateFile (%s = `path`) when the new file
 //    cannot be made or the rename is refused (for example because another
 //    process holds `path` open; Windows also refuses a read-only `path`,
 //    Wine replaces it);
-//  - EWriteError "ｽﾄﾘｰﾑへの書き込みｴﾗｰ" when the data cannot all be written
+//  - EWriteError MsgStreamWriteError when the data cannot all be written
 //    or forced to disk.
 // The file that replaces `path` takes the new file's attributes (normal).
 #pragma once

@@ -1,5 +1,6 @@
 // Implements host/file_replace.h on kernel32.
 #include "host/file_replace.h"
+#include "host/host_texts.h"
 
 #include "host/handles_win32.h"
 
@@ -50,11 +51,11 @@ class NewFile {
 
 void ReplaceWholeFile(const String& path, const TCustomMemoryStream& content) {
     NewFile file(FolderOf(path));
-    if (!file.Opened()) Raise(EFCreateError(FillIn("ﾌｧｲﾙ %s を作成できません", path)));
+    if (!file.Opened()) Raise(EFCreateError(FillIn(MsgCannotCreateFile, path)));
     if (!file.WriteAndFlush(content.BlockAddr(), content.DataLength()))
-        Raise(EWriteError("ｽﾄﾘｰﾑへの書き込みｴﾗｰ"));
+        Raise(EWriteError(MsgStreamWriteError));
     file.Close();
-    if (!file.PutInPlaceOf(path)) Raise(EFCreateError(FillIn("ﾌｧｲﾙ %s を作成できません", path)));
+    if (!file.PutInPlaceOf(path)) Raise(EFCreateError(FillIn(MsgCannotCreateFile, path)));
 }
 
 } // namespace vorn

@@ -1,6 +1,7 @@
 // Implements the file part of host/stream.h: THandleStream, TFileStream and
 // TMemoryStream::LoadWholeFile / StoreToFile / StoreToFileOnDisk, on the kernel32 file calls.
 #include "host/stream.h"
+#include "host/host_texts.h"
 #include "host/win32_error.h"
 
 #include <windows.h>
@@ -37,8 +38,8 @@ std::int32_t OpenOrRaise(const String& fileName, std::uint16_t mode) {
                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     const auto osHandle = static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(handle));
     if (osHandle < 0) {
-        if (mode == ModeCreate) Raise(EFCreateError(FillIn("ﾌｧｲﾙ %s を作成できません", fileName)));
-        Raise(EFOpenError(FillIn("ﾌｧｲﾙ %s は開けません", fileName)));
+        if (mode == ModeCreate) Raise(EFCreateError(FillIn(MsgCannotCreateFile, fileName)));
+        Raise(EFOpenError(FillIn(MsgCannotOpenFile, fileName)));
     }
     return osHandle;
 }

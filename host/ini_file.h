@@ -3,7 +3,7 @@
 //
 // Contract: construction only stores the path. WriteEntry passes all four
 // texts (never null, so it never deletes anything) and raises the base
-// Exception with "%s に書き込めません" (%s = the path) when the platform
+// Exception with MsgCannotWriteProfile (%s = the path) when the platform
 // refuses. DeleteEntry removes one key of a section (WritePrivateProfileStringA
 // with a null value; the other keys stay, a missing key is no failure) and
 // raises the same Exception when the platform refuses. Destruction writes and

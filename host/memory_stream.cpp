@@ -2,6 +2,7 @@
 // TMemoryStream (LoadWholeFile and StoreToFile live in file_stream_win32.cpp).
 // Portable; the block itself comes from memory_block.h.
 #include "host/stream.h"
+#include "host/host_texts.h"
 
 #include "host/memory_block.h"
 
@@ -29,8 +30,7 @@ TMemoryStream::~TMemoryStream() {
 void* TMemoryStream::AdjustBlock(std::int32_t& capacity) {
     // A negative or unroundable capacity can never be had: refuse it before
     // the allocator sees it, so that the stream stays as it was.
-    if (capacity < 0 || capacity > kMaxBlockCapacity)
-        Raise(EStreamError("ﾒﾓﾘｽﾄﾘｰﾑの拡大中にﾒﾓﾘが足りなくなりました"));
+    if (capacity < 0 || capacity > kMaxBlockCapacity) Raise(EStreamError(MsgMemoryStreamFull));
     std::int32_t rounded = capacity;
     if (rounded > 0) rounded = (rounded + (kCapacityStep - 1)) & ~(kCapacityStep - 1);
     if (rounded == blockCapacity_) {
@@ -43,7 +43,7 @@ void* TMemoryStream::AdjustBlock(std::int32_t& capacity) {
         return nullptr;
     }
     void* block = ResizeBlock(blockCapacity_ == 0 ? nullptr : blockAddr_, rounded);
-    if (block == nullptr) Raise(EStreamError("ﾒﾓﾘｽﾄﾘｰﾑの拡大中にﾒﾓﾘが足りなくなりました"));
+    if (block == nullptr) Raise(EStreamError(MsgMemoryStreamFull));
     capacity = rounded;
     return block;
 }

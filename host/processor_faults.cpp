@@ -1,5 +1,6 @@
 // Implements host/processor_faults.h: the one table of processor faults.
 #include "host/processor_faults.h"
+#include "host/host_texts.h"
 
 #include <iterator>
 
@@ -24,20 +25,20 @@ constexpr ProcessorFault Row(std::uint32_t code, const char* message, std::int32
 
 // In the order of the runtime-error numbers; the codes are those of winnt.h.
 const ProcessorFault kFaults[] = {
-    Row<EDivByZero>(0xC0000094, "整数を 0 で除算しました", 200),
-    Row<EZeroDivide>(0xC000008E, "浮動小数点数を 0 で除算しました", 200),
-    Row<ERangeError>(0xC000008C, "配列の範囲を超えました", 201),
-    Row<EStackOverflow>(0xC00000FD, "ｽﾀｯｸｵｰﾊﾞｰﾌﾛｰ", 202),
-    Row<EOverflow>(0xC0000091, "浮動小数点ｵｰﾊﾞｰﾌﾛｰ", 205),
-    Row<EUnderflow>(0xC0000093, "浮動小数点ｱﾝﾀﾞｰﾌﾛｰ", 206),
-    Row<EUnderflow>(0xC000008D, "浮動小数点ｱﾝﾀﾞｰﾌﾛｰ", 206),
-    Row<EInvalidOp>(0xC000008F, "無効な浮動小数点演算です", 207),
-    Row<EInvalidOp>(0xC0000090, "無効な浮動小数点演算です", 207),
-    Row<EInvalidOp>(0xC0000092, "無効な浮動小数点演算です", 207),
-    Row<EIntOverflow>(0xC0000095, "整数ｵｰﾊﾞｰﾌﾛｰ", 215),
+    Row<EDivByZero>(0xC0000094, MsgDivByZero, 200),
+    Row<EZeroDivide>(0xC000008E, MsgZeroDivide, 200),
+    Row<ERangeError>(0xC000008C, MsgRangeError, 201),
+    Row<EStackOverflow>(0xC00000FD, MsgStackOverflow, 202),
+    Row<EOverflow>(0xC0000091, MsgFloatOverflow, 205),
+    Row<EUnderflow>(0xC0000093, MsgFloatUnderflow, 206),
+    Row<EUnderflow>(0xC000008D, MsgFloatUnderflow, 206),
+    Row<EInvalidOp>(0xC000008F, MsgInvalidFloatOp, 207),
+    Row<EInvalidOp>(0xC0000090, MsgInvalidFloatOp, 207),
+    Row<EInvalidOp>(0xC0000092, MsgInvalidFloatOp, 207),
+    Row<EIntOverflow>(0xC0000095, MsgIntOverflow, 215),
     Row<EAccessViolation>(kAccessViolationCode, nullptr, 216),
-    Row<EControlC>(0xC000013A, "Control+C で中断されました", 217),
-    Row<EPrivilege>(0xC0000096, "特権命令です", 218),
+    Row<EControlC>(0xC000013A, MsgControlC, 217),
+    Row<EPrivilege>(0xC0000096, MsgPrivilege, 218),
 };
 
 } // namespace

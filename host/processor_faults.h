@@ -4,7 +4,7 @@
 // so a fault and the box that reports it always agree. Portable.
 //
 // Contract: FindProcessorFault gives the row of a code, or null for a code
-// not in the table (raised as EExternalException "外部例外 XXXXXXXX", runtime
+// not in the table (raised as EExternalException MsgExternalException, runtime
 // error 255). The access violation's row has no message: its text names the
 // refused address and the kind of access, which only the handler knows.
 #pragma once

@@ -8,8 +8,8 @@
 //  - OpenExisting: false when the key cannot be opened for full or read access;
 //    the object is then unchanged (the key open before stays open). Never raises.
 //  - ReadText: "" for a missing value, size 0, or no open key. Raises
-//    ERegistryException "'%s' のﾃﾞｰﾀ型が不正です" for a non-string type and
-//    "'%s' の取得に失敗しました" when the data query fails.
+//    ERegistryException MsgRegistryWrongType for a non-string type and
+//    MsgRegistryReadFailed when the data query fails.
 //  - HasValue: never raises; false with no open key.
 //  - ValueType: the platform's type number of a value of the open key
 //    (kTextValueType for REG_SZ), kNoValueType when there is no such value or no
@@ -20,7 +20,7 @@
 //    the list then holds fewer than the counted names, never a stale or
 //    truncated one. Names are read from a zeroed buffer of M + 1 bytes and
 //    never beyond it.
-//  - WriteText: raises ERegistryException "'%s' の設定に失敗しました".
+//  - WriteText: raises ERegistryException MsgRegistryWriteFailed.
 // In every message %s is the value name passed in.
 #pragma once
 

@@ -1,5 +1,6 @@
 // Implements host/registry.h on the ANSI registry API (advapi32).
 #include "host/registry.h"
+#include "host/host_texts.h"
 
 #include "host/system_facts.h"
 
@@ -56,9 +57,9 @@ String TRegistry::ReadText(const String& name) {
     DWORD got = size;
     if (RegQueryValueExA(AsKey(activeKey_), name.c_str(), nullptr, &type,
                          reinterpret_cast<BYTE*>(buffer.data()), &got) != ERROR_SUCCESS)
-        Raise(ERegistryException(FillIn("'%s' の取得に失敗しました", name)));
+        Raise(ERegistryException(FillIn(MsgRegistryReadFailed, name)));
     if (type != REG_SZ && type != REG_EXPAND_SZ)
-        Raise(ERegistryException(FillIn("'%s' のﾃﾞｰﾀ型が不正です", name)));
+        Raise(ERegistryException(FillIn(MsgRegistryWrongType, name)));
     return String(buffer.data(), strnlen(buffer.data(), size));
 }
 
@@ -106,7 +107,7 @@ void TRegistry::WriteText(const String& name, const String& text) {
         RegSetValueExA(AsKey(activeKey_), name.c_str(), 0, REG_SZ,
                        reinterpret_cast<const BYTE*>(text.c_str()),
                        static_cast<DWORD>(text.size() + 1)) != ERROR_SUCCESS)
-        Raise(ERegistryException(FillIn("'%s' の設定に失敗しました", name)));
+        Raise(ERegistryException(FillIn(MsgRegistryWriteFailed, name)));
 }
 
 void TRegistry::CloseCurrent() {

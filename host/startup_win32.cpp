@@ -5,6 +5,7 @@
 #include "host/application.h"
 #include "host/error_report.h"
 #include "host/fault_handler_win32.h"
+#include "host/host_texts.h"
 #include "host/library_replacements.h"
 #include "host/resource_ids.h"
 #include "host/system_facts.h"
@@ -144,7 +145,7 @@ void FinaliseComponents() {
     } catch (const Exception& e) {
         TakeEscapedException(e, e.RaiseAddress());
     } catch (const std::bad_alloc&) {
-        const EOutOfMemory e("ﾒﾓﾘが足りません");
+        const EOutOfMemory e(MsgOutOfMemory);
         TakeEscapedException(e, fallbackAddress);
     } catch (const LibraryError& library) {
         const ForeignException e(library.TypeName());
@@ -209,7 +210,7 @@ void EndProcess() {
         const String text =
             BuildRuntimeErrorText(g_processExitCode, RuntimeErrorAddress(*g_faultAddress));
         g_faultAddress.reset();
-        MessageBoxA(nullptr, text.c_str(), "Error", 0);
+        MessageBoxA(nullptr, text.c_str(), MsgRuntimeErrorCaption, 0);
     }
     FinaliseComponents();
     RemoveTopLevelHandler();

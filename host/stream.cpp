@@ -1,11 +1,12 @@
 // Implements the TStream part of host/stream.h. Portable.
 #include "host/stream.h"
+#include "host/host_texts.h"
 
 namespace vorn {
 
 namespace {
 [[noreturn]] void RaiseAbstract() {
-    Raise(EAbstractError("Abstract ｴﾗｰ"));
+    Raise(EAbstractError(MsgAbstractError));
 }
 } // namespace
 
@@ -35,13 +36,11 @@ std::int32_t TStream::TotalLength() {
 }
 
 void TStream::ReadFully(void* buffer, std::int32_t count) {
-    if (count != 0 && ReadBytes(buffer, count) != count)
-        Raise(EReadError("ｽﾄﾘｰﾑからの読み込みｴﾗｰ"));
+    if (count != 0 && ReadBytes(buffer, count) != count) Raise(EReadError(MsgStreamReadError));
 }
 
 void TStream::WriteFully(const void* buffer, std::int32_t count) {
-    if (count != 0 && WriteBytes(buffer, count) != count)
-        Raise(EWriteError("ｽﾄﾘｰﾑへの書き込みｴﾗｰ"));
+    if (count != 0 && WriteBytes(buffer, count) != count) Raise(EWriteError(MsgStreamWriteError));
 }
 
 } // namespace vorn

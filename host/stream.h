@@ -6,14 +6,15 @@
 // on CreateFileA/ReadFile/WriteFile/SetFilePointer and also implements
 // TMemoryStream::LoadWholeFile and StoreToFile.
 //
-// Sizes, offsets and counts are signed 32-bit. What fails how:
-//  - an operation abstract in the object's class: EAbstractError "Abstract ｴﾗｰ";
-//  - TFileStream cannot open / create: EFOpenError "ﾌｧｲﾙ %s は開けません" /
-//    EFCreateError "ﾌｧｲﾙ %s を作成できません" (%s the name as passed);
-//  - ReadFully / WriteFully short: EReadError "ｽﾄﾘｰﾑからの読み込みｴﾗｰ" /
-//    EWriteError "ｽﾄﾘｰﾑへの書き込みｴﾗｰ";
+// Sizes, offsets and counts are signed 32-bit. What fails how (the texts are
+// those of host_texts.h):
+//  - an operation abstract in the object's class: EAbstractError MsgAbstractError;
+//  - TFileStream cannot open / create: EFOpenError MsgCannotOpenFile /
+//    EFCreateError MsgCannotCreateFile (%s the name as passed);
+//  - ReadFully / WriteFully short: EReadError MsgStreamReadError /
+//    EWriteError MsgStreamWriteError;
 //  - no block of the asked capacity: EStreamError
-//    "ﾒﾓﾘｽﾄﾘｰﾑの拡大中にﾒﾓﾘが足りなくなりました"; the stream is left as it was;
+//    MsgMemoryStreamFull; the stream is left as it was;
 //  - THandleStream::ChangeSize to a negative length, or one the file pointer
 //    cannot reach, or SetEndOfFile failing: EWin32Error (win32_error.h); a
 //    refused length leaves the file and its position as they were.

@@ -1,7 +1,7 @@
 // An ordered list of byte strings: unsorted, duplicates allowed. Portable.
 //
 // Contract: Get() of an index outside 0..Count()-1 raises EStringListError with
-// "ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (%d)", %d being the index.
+// MsgListIndexOutOfBounds, %d being the index.
 #pragma once
 
 #include "host/exceptions.h"

@@ -3,9 +3,9 @@
 // file stream.
 //
 // Contract: RaiseLastWin32Error() raises EWin32Error for the calling thread's
-// last error: "Win32 ｴﾗｰ。ｺｰﾄﾞ: %d." with the system's text for the code on the
+// last error: MsgWin32Error with the system's text for the code on the
 // next line (whole, however long, without its closing line break), or
-// "Win32 API 呼び出しに失敗しました" when there is no error code.
+// MsgWin32CallFailed when there is no error code.
 #pragma once
 
 #include "host/exceptions.h"

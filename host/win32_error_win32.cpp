@@ -1,5 +1,6 @@
 // Implements host/win32_error.h.
 #include "host/win32_error.h"
+#include "host/host_texts.h"
 
 #include <windows.h>
 
@@ -7,7 +8,7 @@ namespace vorn {
 
 void RaiseLastWin32Error() {
     const DWORD code = GetLastError();
-    if (code == 0) Raise(EWin32Error("Win32 API 呼び出しに失敗しました"));
+    if (code == 0) Raise(EWin32Error(MsgWin32CallFailed));
     // The system allocates the text at its full length: no buffer of ours limits it.
     char* text = nullptr;
     const DWORD length = FormatMessageA(
@@ -19,8 +20,7 @@ void RaiseLastWin32Error() {
     // (Trail bytes are 0x40 or more: a blank or control byte ends no character.)
     while (!system.empty() && static_cast<unsigned char>(system.back()) <= ' ')
         system.pop_back();
-    Raise(EWin32Error(FillIn("Win32 ｴﾗｰ。ｺｰﾄﾞ: %d.", static_cast<std::int32_t>(code)) + "\n" +
-                      system));
+    Raise(EWin32Error(FillIn(MsgWin32Error, static_cast<std::int32_t>(code)) + "\n" + system));
 }
 
 } // namespace vorn

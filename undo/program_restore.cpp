@@ -10,6 +10,7 @@
 #include "host/dialogs.h"
 #include "host/file_replace.h"
 #include "host/files.h"
+#include "host/host_texts.h"
 #include "host/stream.h"
 #include "undo/undo_messages.h"
 
@@ -81,7 +82,7 @@ void UndoRun::RestoreProgramFile() {
     // to hold it.
     TMemoryStream written;
     written.LoadWholeFile(target);
-    if (BytesOf(written) != BytesOf(backup)) Raise(EWriteError("ｽﾄﾘｰﾑへの書き込みｴﾗｰ"));
+    if (BytesOf(written) != BytesOf(backup)) Raise(EWriteError(MsgStreamWriteError));
     RemoveFile(backupPath);
 }
 

@@ -67,27 +67,26 @@ TEST(MemoryStreamRead, AtOrBeyondEndOrNegativeOffsetReturnsZeroAndTouchesNothing
     }
 }
 
-TEST(MemoryStreamRead, ReachingTheEndCopiesOnlyTheRestAndKeepsTheTailOfTheBuffer) {
+// Reads in turn on one stream; `from` < 0 goes on where the last read
+// stopped. A read within the data copies and advances; one reaching the end
+// copies only the rest and keeps the tail of the buffer.
+TEST(MemoryStreamRead, CopiesWhatTheDataHoldsAndAdvances) {
+    const struct {
+        std::int32_t from, count, got;
+        const char* buffer;
+        std::int32_t offset;
+    } reads[] = {{0, 1, 1, "0", 1}, {-1, 3, 3, "123", 4}, {6, 13, 4, "6789*********", 10}};
     TMemoryStream stream;
     Fill(stream, "0123456789");
-    stream.MoveTo(6, FromStart);
-    char buffer[13];
-    std::memset(buffer, '*', sizeof buffer);
-    EXPECT_EQ(stream.ReadBytes(buffer, 13), 4);
-    EXPECT_EQ(String(buffer, 13), "6789*********");
-    EXPECT_EQ(stream.CurrentOffset(), 10);
-}
-
-TEST(MemoryStreamRead, WithinTheDataCopiesAndAdvances) {
-    TMemoryStream stream;
-    Fill(stream, "0123456789");
-    char one = 0;
-    EXPECT_EQ(stream.ReadBytes(&one, 1), 1);
-    EXPECT_EQ(one, '0');
-    char three[3];
-    EXPECT_EQ(stream.ReadBytes(three, 3), 3);
-    EXPECT_EQ(String(three, 3), "123");
-    EXPECT_EQ(stream.CurrentOffset(), 4);
+    for (const auto& r : reads) {
+        SCOPED_TRACE(r.buffer);
+        if (r.from >= 0) stream.MoveTo(r.from, FromStart);
+        char buffer[16];
+        std::memset(buffer, '*', sizeof buffer);
+        EXPECT_EQ(stream.ReadBytes(buffer, r.count), r.got);
+        EXPECT_EQ(String(buffer, r.count), r.buffer);
+        EXPECT_EQ(stream.CurrentOffset(), r.offset);
+    }
 }
 
 TEST(MemoryStreamRead, NegativeOrZeroCountReadsNothing) {

@@ -2,7 +2,7 @@
 // of every way of closing each form, the focus and default frame, the input
 // box's field, modality and the failures of window creation.
 #include "host/application.h"
-#include "host/dialogs.h"
+#include "host/dialogs_testing_win32.h"
 #include "host/win32_error.h"
 #include "tests/wine/dialog_driver.h"
 
@@ -302,7 +302,7 @@ TEST(Modality, NoDialogOutlivesItsCall) {
 
 TEST(Modality, BuildMessageFormGivesAHiddenFormUntilShown) {
     DialogFormPtr form = BuildMessageForm(kMessage, DialogKind::Warning, kButtonsOkCancel);
-    HWND hwnd = static_cast<HWND>(FormWindow(*form));
+    HWND hwnd = FormWindow(*form);
     ASSERT_TRUE(IsWindow(hwnd));
     EXPECT_FALSE(IsWindowVisible(hwnd));
     EXPECT_EQ(ButtonCaptions(hwnd), (std::vector<String>{kOk, kCancel}));

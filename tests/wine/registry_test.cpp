@@ -49,27 +49,26 @@ TEST_F(RegistryOpen, PathWithoutBackslashWithNoKeyOpenCountsFromTheRoot) {
     EXPECT_EQ(registry.ActivePath(), scratch.Path());
 }
 
-TEST_F(RegistryOpen, RelativePathCountsFromTheOpenKeyAndJoinsThePaths) {
+// With A open: a relative path counts from A and the paths are joined; a
+// leading backslash counts from the root even so. Either way the next write
+// lands in the key opened, not in A.
+TEST_F(RegistryOpen, SecondOpenCountsFromTheOpenKeyOrFromTheRootWithABackslash) {
     scratch.CreateKey("A\\B\\C");
-    TRegistry registry;
-    ASSERT_TRUE(registry.OpenExisting(scratch.Below("A")));
-    ASSERT_TRUE(registry.OpenExisting("B\\C"));
-    EXPECT_EQ(registry.ActivePath(), scratch.Below("A\\B\\C"));
-    registry.WriteText("Where", "C");
-    EXPECT_EQ(scratch.GetValue("A\\B\\C", "Where"), Text("C"));
-    EXPECT_FALSE(scratch.GetValue("A", "Where"));
-}
-
-TEST_F(RegistryOpen, LeadingBackslashOpensBelowTheRootEvenWhileAKeyIsOpen) {
-    scratch.CreateKey("A");
     scratch.CreateKey("B");
-    TRegistry registry;
-    ASSERT_TRUE(registry.OpenExisting(scratch.Below("A")));
-    ASSERT_TRUE(registry.OpenExisting(Absolute(scratch.Below("B"))));
-    EXPECT_EQ(registry.ActivePath(), scratch.Below("B"));
-    registry.WriteText("Where", "B");
-    EXPECT_EQ(scratch.GetValue("B", "Where"), Text("B"));
-    EXPECT_FALSE(scratch.GetValue("A", "Where"));
+    const struct {
+        String path;
+        String lands; // below the scratch key
+    } cases[] = {{"B\\C", "A\\B\\C"}, {Absolute(scratch.Below("B")), "B"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        TRegistry registry;
+        ASSERT_TRUE(registry.OpenExisting(scratch.Below("A")));
+        ASSERT_TRUE(registry.OpenExisting(c.path));
+        EXPECT_EQ(registry.ActivePath(), scratch.Below(c.lands));
+        registry.WriteText("Where", c.lands);
+        EXPECT_EQ(scratch.GetValue(c.lands, "Where"), Text(c.lands));
+        EXPECT_FALSE(scratch.GetValue("A", "Where"));
+    }
 }
 
 TEST_F(RegistryOpen, FailedRelativeOpenKeepsTheOpenKeyForTheNextWrite) {
@@ -155,36 +154,38 @@ TEST_F(RegistryOpen, KeyRefusingFullAccessOpensForReadingAndRefusesWrites) {
 
 using RegistryRead = RegistryTest;
 
-TEST_F(RegistryRead, StringDataComesBackAsStored) {
-    scratch.SetText("", "ICQPath", "C:\\Program Files\\ICQ\\");
-    scratch.SetText("", "名前", "ｱｲｳ漢字");
-    scratch.SetText("", "Long", String(5000, 'L'));
-    TRegistry registry;
-    ASSERT_TRUE(registry.OpenExisting(scratch.Path()));
-    EXPECT_EQ(registry.ReadText("ICQPath"), "C:\\Program Files\\ICQ\\");
-    EXPECT_EQ(registry.ReadText("icqpath"), "C:\\Program Files\\ICQ\\");
-    EXPECT_EQ(registry.ReadText("名前"), "ｱｲｳ漢字");
-    EXPECT_EQ(registry.ReadText("Long"), String(5000, 'L'));
-}
-
-TEST_F(RegistryRead, ExpandableStringKeepsItsPercentReferences) {
-    scratch.SetValue("", "ICQPath", REG_EXPAND_SZ, String("%SystemRoot%\\ICQ\\\0", 18));
-    TRegistry registry;
-    ASSERT_TRUE(registry.OpenExisting(scratch.Path()));
-    EXPECT_EQ(registry.ReadText("ICQPath"), "%SystemRoot%\\ICQ\\");
-}
-
-TEST_F(RegistryRead, DataIsCutAtTheFirstZeroAndNeedsNoTerminator) {
-    scratch.SetValue("", "Inner", REG_SZ, String("ab\0cd\0", 6));
-    scratch.SetValue("", "Unterminated", REG_SZ, "C:\\ICQ");
-    scratch.SetValue("", "Empty", REG_SZ, "");
-    scratch.SetValue("", "OnlyZero", REG_SZ, String(1, '\0'));
-    TRegistry registry;
-    ASSERT_TRUE(registry.OpenExisting(scratch.Path()));
-    EXPECT_EQ(registry.ReadText("Inner"), "ab");
-    EXPECT_EQ(registry.ReadText("Unterminated"), "C:\\ICQ");
-    EXPECT_EQ(registry.ReadText("Empty"), "");
-    EXPECT_EQ(registry.ReadText("OnlyZero"), "");
+// Each value as stored, the name it is read by (names match in any case) and
+// the text it gives: string data up to its first zero, with or without a
+// terminator, percent references kept, and no data of any type as no text.
+TEST_F(RegistryRead, StringDataComesBackUpToItsFirstZero) {
+    const struct {
+        const char* name;
+        DWORD type;
+        String bytes;
+        const char* readAs;
+        String text;
+    } cases[] = {
+        {"ICQPath", REG_SZ, Text("C:\\Program Files\\ICQ\\").bytes, "ICQPath",
+         "C:\\Program Files\\ICQ\\"},
+        {"ICQPath", REG_SZ, Text("C:\\Program Files\\ICQ\\").bytes, "icqpath",
+         "C:\\Program Files\\ICQ\\"},
+        {"名前", REG_SZ, Text("ｱｲｳ漢字").bytes, "名前", "ｱｲｳ漢字"},
+        {"Long", REG_SZ, Text(String(5000, 'L')).bytes, "Long", String(5000, 'L')},
+        {"Expand", REG_EXPAND_SZ, String("%SystemRoot%\\ICQ\\\0", 18), "Expand",
+         "%SystemRoot%\\ICQ\\"},
+        {"Inner", REG_SZ, String("ab\0cd\0", 6), "Inner", "ab"},
+        {"Unterminated", REG_SZ, "C:\\ICQ", "Unterminated", "C:\\ICQ"},
+        {"Empty", REG_SZ, "", "Empty", ""},
+        {"OnlyZero", REG_SZ, String(1, '\0'), "OnlyZero", ""},
+        {"NoData", REG_DWORD, "", "NoData", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        scratch.SetValue("", c.name, c.type, c.bytes);
+        TRegistry registry;
+        ASSERT_TRUE(registry.OpenExisting(scratch.Path()));
+        EXPECT_EQ(registry.ReadText(c.readAs), c.text);
+    }
 }
 
 TEST_F(RegistryRead, MissingValueOrNoOpenKeyGivesEmptyText) {
@@ -220,13 +221,6 @@ TEST_F(RegistryRead, EveryOtherTypeIsRefusedEvenWhenItHoldsText) {
         EXPECT_TRUE(registry.HasOpenKey());
         EXPECT_TRUE(registry.HasValue("ICQPath"));
     }
-}
-
-TEST_F(RegistryRead, ValueOfAnyTypeWithNoDataIsEmptyText) {
-    scratch.SetValue("", "NoData", REG_DWORD, "");
-    TRegistry registry;
-    ASSERT_TRUE(registry.OpenExisting(scratch.Path()));
-    EXPECT_EQ(registry.ReadText("NoData"), "");
 }
 
 TEST_F(RegistryRead, HasValueForAnyTypeAndLength) {

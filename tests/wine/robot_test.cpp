@@ -20,7 +20,7 @@ std::string TargetPath() {
     return self.substr(0, self.find_last_of('\\') + 1) + "robot_target.exe";
 }
 
-std::string Command(std::initializer_list<std::string> arguments) {
+std::string Command(const std::vector<std::string>& arguments) {
     std::string line = "\"" + TargetPath() + "\"";
     for (const std::string& argument : arguments)
         line += " \"" + argument + "\"";
@@ -84,18 +84,52 @@ DWORD ExitCodeAfter(Program& program, const Dialog& dialog, const std::string& a
     return program.ExitCode();
 }
 
-TEST(RobotMessageBox, ReadsCaptionTextAndTheSingleButton) {
-    Outcome run =
-        Drive(Command({"messagebox", "16", "Error", "Runtime error 217 at 0040A1B2\nsecond line"}),
-              {"press OK"});
-    ASSERT_EQ(run.error, "");
-    ASSERT_EQ(run.dialogs.size(), 1u);
-    const Dialog& box = run.dialogs[0];
-    EXPECT_EQ(box.shape, DialogShape::MessageBox);
-    EXPECT_EQ(box.caption, "Error");
-    EXPECT_EQ(box.text, "Runtime error 217 at 0040A1B2\nsecond line");
-    EXPECT_EQ(box.buttons, std::vector<std::string>{"OK"});
-    EXPECT_EQ(run.exitCode, static_cast<DWORD>(IDOK));
+// Each shape as the robot reads it: shape, window class (a message box's is
+// the system's own), caption, text with its line break, buttons left to right
+// (the form creates them in another order), and the answer's exit code.
+TEST(RobotReads, EachShapesCaptionTextAndButtons) {
+    struct Case {
+        std::vector<std::string> command;
+        std::string answer;
+        DialogShape shape;
+        const char* className; // null: not checked
+        std::string caption, text;
+        std::vector<std::string> buttons;
+        DWORD exitCode;
+    };
+    const Case cases[] = {
+        {{"messagebox", "16", "Error", "Runtime error 217 at 0040A1B2\nsecond line"},
+         "press OK",
+         DialogShape::MessageBox,
+         nullptr,
+         "Error",
+         "Runtime error 217 at 0040A1B2\nsecond line",
+         {"OK"},
+         IDOK},
+        {{"form", "警告", "Korvelフォントをインストールします", "はい(&Y)", "いいえ(&N)", "ｷｬﾝｾﾙ"},
+         "press いいえ(&N)",
+         DialogShape::Form,
+         "RobotTargetForm",
+         "警告",
+         "Korvelフォントをインストールします",
+         {"はい(&Y)", "いいえ(&N)", "ｷｬﾝｾﾙ"},
+         2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.caption);
+        Outcome run = Drive(Command(c.command), {c.answer});
+        ASSERT_EQ(run.error, "");
+        ASSERT_EQ(run.dialogs.size(), 1u);
+        const Dialog& dialog = run.dialogs[0];
+        EXPECT_EQ(dialog.shape, c.shape);
+        if (c.className) {
+            EXPECT_EQ(dialog.className, c.className);
+        }
+        EXPECT_EQ(dialog.caption, c.caption);
+        EXPECT_EQ(dialog.text, c.text);
+        EXPECT_EQ(dialog.buttons, c.buttons);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+    }
 }
 
 TEST(RobotMessageBox, ListsButtonsLeftToRightAndPressesTheSecond) {
@@ -107,21 +141,6 @@ TEST(RobotMessageBox, ListsButtonsLeftToRightAndPressesTheSecond) {
     ASSERT_EQ(box.buttons.size(), 2u);
     EXPECT_EQ(box.buttons[0], "OK"); // MB_OKCANCEL: OK on the left
     EXPECT_EQ(ExitCodeAfter(program, box, "press " + box.buttons[1]), static_cast<DWORD>(IDCANCEL));
-}
-
-TEST(RobotForm, ReadsTextAndButtonsInScreenOrderNotWindowOrder) {
-    Outcome run = Drive(Command({"form", "警告", "Korvelフォントをインストールします", "はい(&Y)",
-                                 "いいえ(&N)", "ｷｬﾝｾﾙ"}),
-                        {"press いいえ(&N)"});
-    ASSERT_EQ(run.error, "");
-    ASSERT_EQ(run.dialogs.size(), 1u);
-    const Dialog& form = run.dialogs[0];
-    EXPECT_EQ(form.shape, DialogShape::Form);
-    EXPECT_EQ(form.className, "RobotTargetForm");
-    EXPECT_EQ(form.caption, "警告");
-    EXPECT_EQ(form.text, "Korvelフォントをインストールします");
-    EXPECT_EQ(form.buttons, (std::vector<std::string>{"はい(&Y)", "いいえ(&N)", "ｷｬﾝｾﾙ"}));
-    EXPECT_EQ(run.exitCode, 2u);
 }
 
 TEST(RobotForm, ControlRectanglesAreInClientCoordinates) {

@@ -1,6 +1,8 @@
 // Implements tests/wine/testkit.h.
 #include "tests/wine/testkit.h"
 
+#include "tools/tree_removal/tree_removal.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -14,30 +16,12 @@ String UniqueName(const char* prefix) {
     return name;
 }
 
-LONG DeleteKeyTree(HKEY parent, const String& name) {
-    {
-        ScopedKey key;
-        LONG result = RegOpenKeyExA(parent, name.c_str(), 0, KEY_ALL_ACCESS, key.Put());
-        if (result != ERROR_SUCCESS) return result;
-        // Always enumerate index 0: each deletion shifts the rest down.
-        for (;;) {
-            char sub[512];
-            DWORD length = sizeof sub;
-            if (RegEnumKeyExA(key.Get(), 0, sub, &length, nullptr, nullptr, nullptr, nullptr) !=
-                ERROR_SUCCESS)
-                break;
-            if (DeleteKeyTree(key.Get(), String(sub, length)) != ERROR_SUCCESS) break;
-        }
-    }
-    return RegDeleteKeyA(parent, name.c_str());
-}
-
 ScratchKey::ScratchKey() : path_("Software\\" + UniqueName("VornTest")) {
     CreateKey("");
 }
 
 ScratchKey::~ScratchKey() {
-    const LONG result = DeleteKeyTree(HKEY_CURRENT_USER, path_);
+    const LONG result = tree_removal::DeleteKeyTree(HKEY_CURRENT_USER, path_);
     if (result != ERROR_SUCCESS)
         ADD_FAILURE() << "scratch key " << path_ << " not removed: " << result;
 }
@@ -105,31 +89,13 @@ ScratchFolder::ScratchFolder() {
 }
 
 ScratchFolder::~ScratchFolder() {
-    RemoveTree(path_);
-    if (GetFileAttributesA(path_.c_str()) != INVALID_FILE_ATTRIBUTES)
-        ADD_FAILURE() << "scratch folder " << path_ << " not removed";
+    if (const auto failure = tree_removal::RemoveTree(path_))
+        ADD_FAILURE() << "scratch folder " << path_ << " not removed: " << failure->path
+                      << " stayed, error " << failure->error;
 }
 
 String ScratchFolder::File(const String& name) const {
     return path_ + "\\" + name;
-}
-
-void RemoveTree(const String& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return;
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        DeleteFileA(path.c_str());
-        return;
-    }
-    WIN32_FIND_DATAA found;
-    if (ScopedFind search(FindFirstFileA((path + "\\*").c_str(), &found)); search) {
-        do {
-            const String name = found.cFileName;
-            if (name != "." && name != "..") RemoveTree(path + "\\" + name);
-        } while (FindNextFileA(search.Get(), &found));
-    }
-    RemoveDirectoryA(path.c_str());
 }
 
 void WriteFileBytes(const String& path, const String& bytes) {

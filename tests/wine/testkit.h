@@ -21,13 +21,9 @@ namespace vorn::testkit {
 // A name no other test run on this machine uses at the same time.
 String UniqueName(const char* prefix);
 
-// Deletes `name` below `parent` with all its subkeys (RegDeleteTree is not on
-// every target). Returns the result of the final RegDeleteKeyA.
-LONG DeleteKeyTree(HKEY parent, const String& name);
-
 // A key HKEY_CURRENT_USER\Software\VornTest-..., created empty, removed with
-// everything below it. Relative names below are relative to that key; "" is
-// the key itself.
+// everything below it (tools/tree_removal). Relative names below are relative
+// to that key; "" is the key itself.
 class ScratchKey {
   public:
     ScratchKey();
@@ -58,8 +54,8 @@ class ScratchKey {
     String path_;
 };
 
-// A folder in the Windows temp folder, removed with its content (read-only
-// attributes cleared first).
+// A folder in the Windows temp folder, removed with its content, read-only
+// files included (tools/tree_removal).
 class ScratchFolder {
   public:
     ScratchFolder();
@@ -75,9 +71,6 @@ class ScratchFolder {
   private:
     String path_;
 };
-
-// Removes a file or folder tree, clearing read-only attributes on the way.
-void RemoveTree(const String& path);
 
 // Creates or truncates `path` and writes exactly `bytes`; fails the current
 // test when it cannot.

@@ -2,6 +2,7 @@
 #include "tools/runner/file_access.h"
 
 #include "tools/robot/text_codec.h"
+#include "tools/tree_removal/tree_removal.h"
 
 #include "host/handles_win32.h"
 
@@ -35,6 +36,13 @@ std::string Parent(const std::string& path) {
         if (path[i] == '\\') last = i;
     }
     return last == std::string::npos ? std::string() : path.substr(0, last);
+}
+
+// A removal that left something behind fails the machine's preparation.
+void ThrowIfStayed(const std::optional<tree_removal::Failure>& failure) {
+    if (failure)
+        throw MachineError("cannot remove " + ShownPath(failure->path) +
+                           ErrorSuffix(failure->error));
 }
 
 } // namespace
@@ -152,22 +160,11 @@ void WriteWholeFile(const std::string& path, const std::string& bytes) {
 }
 
 void RemovePath(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return;
-    if (attributes & FILE_ATTRIBUTE_READONLY)
-        SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    bool removed = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryA(path.c_str())
-                                                           : DeleteFileA(path.c_str());
-    if (!removed)
-        throw MachineError("cannot remove " + ShownPath(path) + ErrorSuffix(GetLastError()));
+    ThrowIfStayed(tree_removal::RemoveEntry(path));
 }
 
 void EmptyFolder(const std::string& path) {
-    for (const FolderEntry& entry : ListFolder(path)) {
-        std::string child = path + "\\" + entry.name;
-        if (entry.isFolder) EmptyFolder(child);
-        RemovePath(child);
-    }
+    ThrowIfStayed(tree_removal::EmptyFolder(path));
 }
 
 void RemoveEmptyFolders(std::vector<std::string> folders) {

@@ -5,6 +5,7 @@
 #include "tools/runner/file_content.h"
 
 #include "tools/robot/text_codec.h"
+#include "tools/tree_removal/tree_removal.h"
 
 #include "host/handles_win32.h"
 
@@ -24,20 +25,6 @@ std::vector<std::string> SubkeyNames(HKEY key) {
         names.emplace_back(name, length);
     }
     return names;
-}
-
-LONG RemoveTree(HKEY parent, const std::string& name) {
-    {
-        ScopedKey key;
-        LONG opened = RegOpenKeyExA(parent, name.c_str(), 0, KEY_READ | KEY_WRITE, key.Put());
-        if (opened == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
-        if (opened != ERROR_SUCCESS) return opened;
-        for (const std::string& child : SubkeyNames(key.Get())) {
-            LONG removed = RemoveTree(key.Get(), child);
-            if (removed != ERROR_SUCCESS) return removed;
-        }
-    }
-    return RegDeleteKeyA(parent, name.c_str());
 }
 
 std::vector<std::string> SplitStrings(const std::string& bytes) {
@@ -94,7 +81,7 @@ void ListKey(HKEY key, const std::string& path, bool exact, std::vector<std::str
 } // namespace
 
 void RemoveKeyTree(const std::string& key) {
-    LONG result = RemoveTree(HKEY_CURRENT_USER, key);
+    LONG result = tree_removal::DeleteKeyTree(HKEY_CURRENT_USER, key);
     if (result != ERROR_SUCCESS)
         throw MachineError("cannot remove the registry key HKEY_CURRENT_USER\\" +
                            robot::Cp932ToUtf8(key) + ErrorSuffix(result));
