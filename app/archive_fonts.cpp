@@ -1,4 +1,5 @@
 // Points every owner's message archive at the rewritten face name.
+#include "app/client_location.h"
 #include "app/client_paths.h"
 #include "app/face_name.h"
 #include "app/messages.h"
@@ -10,28 +11,18 @@
 namespace vorn {
 
 namespace {
-constexpr char kArchiveFontValue[] = "New Font Name";
-
 // Sets one owner's archive font; false when it could not be set.
 bool SetOwnerArchiveFont(const String& owner) {
     TRegistry registry;
     if (!registry.OpenExisting(client::kOwnersKey)) return false;
     try {
         // Never created: an owner without an archive key keeps having none.
-        if (!registry.OpenExisting(owner + "\\Message Archive")) return false;
-        registry.WriteText(kArchiveFontValue, SansSerifRule.replacement);
+        if (!registry.OpenExisting(owner + client::kArchiveKey)) return false;
+        registry.WriteText(client::kArchiveFontValue, SansSerifRule.replacement);
         registry.CloseCurrent();
     } catch (...) { // each owner is a guarded unit: running out of memory counts too
         return false;
     }
-    return true;
-}
-
-bool ListOwners(TStringList& owners) {
-    TRegistry registry;
-    if (!registry.OpenExisting(client::kOwnersKey)) return false;
-    registry.ListSubkeys(owners);
-    registry.CloseCurrent();
     return true;
 }
 } // namespace

@@ -6,18 +6,22 @@
 
 namespace vorn {
 
-bool FindClientDir(String& clientDir) {
+std::optional<ClientLocation> LocateClient() {
     TRegistry registry;
-    if (!registry.OpenExisting(client::kDefaultPrefsKey)) return false;
-    clientDir = registry.ReadText(client::kInstallPathValue);
-    return true;
+    if (!registry.OpenExisting(client::kDefaultPrefsKey)) return std::nullopt;
+    ClientLocation location;
+    location.folder = registry.ReadText(client::kInstallPathValue);
+    location.targetFile =
+        registry.HasValue(client::kNewDatabaseValue) ? client::kCoreFile : client::kProgramFile;
+    return location;
 }
 
-String ChooseTargetFile() {
+bool ListOwners(TStringList& owners) {
     TRegistry registry;
-    // A prefs key that fails to open simply has no "99b Database".
-    registry.OpenExisting(client::kDefaultPrefsKey);
-    return registry.HasValue(client::kNewDatabaseValue) ? client::kCoreFile : client::kProgramFile;
+    if (!registry.OpenExisting(client::kOwnersKey)) return false;
+    registry.ListSubkeys(owners);
+    registry.CloseCurrent();
+    return true;
 }
 
 } // namespace vorn

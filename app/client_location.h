@@ -1,21 +1,32 @@
-// Finding the client and the program file that a run rewrites: the patch run
-// and the undo call these, so that both always look at the same folder and
-// the same file.
+// Where the client is and which of its files a run rewrites, and who its
+// owners are: the patch run and the undo both ask here, so that both always
+// look at the same folder, the same file and the same accounts.
 #pragma once
 
 #include "host/exceptions.h"
+#include "host/string_list.h"
+
+#include <optional>
 
 namespace vorn {
 
-// The client's folder, the value "ICQPath" under the client's DefaultPrefs
-// key, taken as it stands (file names are appended with no separator; a
-// missing or empty value gives ""). False, with `clientDir` untouched, when
-// that key does not exist. A value of a non-string type raises
-// ERegistryException (TRegistry::ReadText).
-bool FindClientDir(String& clientDir);
+struct ClientLocation {
+    // "ICQPath" as it stands: file names are appended with no separator, and a
+    // missing or empty value is "" (the current folder).
+    String folder;
+    // ICQCore.dll when the DefaultPrefs key has the value "99b Database" (of
+    // any type), else Icq.exe.
+    String targetFile;
+};
 
-// "ICQCore.dll" when the DefaultPrefs key has the value "99b Database" (of
-// any type), else "Icq.exe" (also when the key cannot be opened).
-String ChooseTargetFile();
+// Both read with one open of the client's DefaultPrefs key. Nothing when that
+// key does not exist (the client is not installed). An "ICQPath" of a
+// non-string type raises ERegistryException (TRegistry::ReadText).
+std::optional<ClientLocation> LocateClient();
+
+// The key names of the client's owners (its accounts), in the registry's
+// order. False when the owners key cannot be opened; running out of memory
+// while the list grows raises.
+bool ListOwners(TStringList& owners);
 
 } // namespace vorn

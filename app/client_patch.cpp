@@ -1,6 +1,5 @@
 // The backup questions and the rewrite of the face names in the client's
 // program file.
-#include "app/client_location.h"
 #include "app/client_paths.h"
 #include "app/face_name.h"
 #include "app/messages.h"
@@ -11,24 +10,23 @@
 
 namespace vorn {
 
-BackupMode ChooseBackupMode(const String& clientDir) {
-    if (!FileIsPresent(clientDir + client::kBackupFile)) return BackupMode::Rewrite;
+BackupMode ChooseBackupMode(const ClientLocation& client) {
+    if (!FileIsPresent(client.folder + client::kBackupFile)) return BackupMode::Rewrite;
     if (AnsweredYes(MsgBackupExists)) return BackupMode::FontNameOnly;
     if (AnsweredYes(MsgKeepBackup)) return BackupMode::RewriteKeepingBackup;
     return BackupMode::Rewrite;
 }
 
-void LoadClientFile(TMemoryStream& content, const String& clientDir, const String& targetFile,
-                    bool keepBackup) {
-    content.LoadWholeFile(clientDir + targetFile);
+void LoadClientFile(TMemoryStream& content, const ClientLocation& client, bool keepBackup) {
+    content.LoadWholeFile(client.folder + client.targetFile);
     // On disk before the client's file is opened for its rewrite in place: a
     // system crash during that rewrite then still leaves the backup whole.
-    if (!keepBackup) content.StoreToFileOnDisk(clientDir + client::kBackupFile);
+    if (!keepBackup) content.StoreToFileOnDisk(client.folder + client::kBackupFile);
 }
 
-void PatchClientFile(TMemoryStream& content, const String& clientDir, const String& targetFile) {
+void PatchClientFile(TMemoryStream& content, const ClientLocation& client) {
     RewriteFaceNames(content, [](const String& found) { Inform(found + MsgRewriting); });
-    content.StoreToFile(clientDir + targetFile);
+    content.StoreToFile(client.folder + client.targetFile);
 }
 
 } // namespace vorn

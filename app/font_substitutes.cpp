@@ -1,4 +1,5 @@
 // Maps the rewritten face names to the chosen font in win.ini.
+#include "app/client_paths.h"
 #include "app/face_name.h"
 #include "app/messages.h"
 #include "app/run_steps.h"
@@ -9,7 +10,7 @@
 namespace vorn {
 
 void WriteFontSubstitutes(const String& windowsDir, const String& fontName) {
-    const String profile = windowsDir + "\\win.ini";
+    const String profile = windowsDir + windows::kProfileFile;
     if (!FileIsPresent(profile)) {
         Inform(MsgIniMissing);
         return;
@@ -17,10 +18,10 @@ void WriteFontSubstitutes(const String& windowsDir, const String& fontName) {
     Inform(profile + MsgRewriting);
 
     TIniFile ini(profile);
-    ini.WriteEntry("FontSubstitutes", SansSerifRule.replacement, fontName + ",128,3");
+    ini.WriteEntry(windows::kSubstitutesSection, SansSerifRule.replacement, fontName + ",128,3");
     // The default font comes with a fixed-pitch sibling for the Arial look-alike.
     const String arialFont = fontName == kDefaultFontName ? fontName + "Fix" : fontName;
-    ini.WriteEntry("FontSubstitutes", ArialRule.replacement, arialFont + ",128,3");
+    ini.WriteEntry(windows::kSubstitutesSection, ArialRule.replacement, arialFont + ",128,3");
 }
 
 } // namespace vorn

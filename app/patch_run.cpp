@@ -5,32 +5,34 @@
 #include "app/messages.h"
 #include "app/run_steps.h"
 #include "host/dialogs.h"
+#include "host/files.h"
 
 namespace vorn {
 
 void PatchRun::Run() {
     OpenReadme();
-    WindowsDir = FindWindowsDir();
+    WindowsDir = WindowsFolder();
     InstallBitmapFonts(WindowsDir);
-    if (!LocateClient(ClientDir)) {
+    std::optional<ClientLocation> client = LocateClient();
+    if (!client) {
         AskUser(MsgClientNotInstalled, DialogKind::Warning, kButtonsOk, 0);
         return;
     }
+    Client = std::move(*client);
     RemoveFontCache(WindowsDir);
     if (!ConfirmedWithOk(MsgApplyLocalePatchFirst)) return;
     if (!ConfirmedWithOk(MsgQuitClient)) return;
 
-    const BackupMode mode = ChooseBackupMode(ClientDir);
+    const BackupMode mode = ChooseBackupMode(Client);
     if (mode == BackupMode::FontNameOnly) {
         FontName = AskFontName(); // the client's file stays as it is
     } else {
         KeepBackup = mode == BackupMode::RewriteKeepingBackup;
-        TargetFile = ChooseTargetFile();
         TMemoryStream content;
-        LoadClientFile(content, ClientDir, TargetFile, KeepBackup);
+        LoadClientFile(content, Client, KeepBackup);
         // Asked after the load and the backup, before any byte changes.
         FontName = AskFontName();
-        PatchClientFile(content, ClientDir, TargetFile);
+        PatchClientFile(content, Client);
     }
 
     RunSucceeded = SetArchiveFonts();

@@ -5,6 +5,7 @@
 // guarded unit takes leave Run() and end the program through the error report.
 #pragma once
 
+#include "app/client_location.h"
 #include "host/exceptions.h"
 
 namespace vorn {
@@ -15,9 +16,8 @@ class PatchRun {
 
   private:
     String WindowsDir; // as the system reports it, without a trailing backslash
-    String ClientDir;  // the client's "ICQPath"; file names are appended directly
-    String TargetFile; // "ICQCore.dll" or "Icq.exe"
-    String FontName;   // the replacement font the user named
+    ClientLocation Client;
+    String FontName; // the replacement font the user named
     bool KeepBackup = false;
     bool RunSucceeded = false;
 };

@@ -1,6 +1,6 @@
-// The steps that open every run: the read-me, the Windows folder, the two
-// bitmap fonts, the client's install folder and the font cache.
-#include "app/client_location.h"
+// The steps that open every run: the read-me, the two bitmap fonts and the
+// font cache.
+#include "app/client_paths.h"
 #include "app/messages.h"
 #include "app/run_steps.h"
 #include "host/dialogs.h"
@@ -13,20 +13,19 @@ void OpenReadme() {
     StartSystemProgram("notepad.exe", "readme.txt");
 }
 
-String FindWindowsDir() {
-    return WindowsFolder();
-}
-
 // A guarded unit: any failure in it, running out of memory included, counts.
 void InstallBitmapFonts(const String& windowsDir) {
     bool failed = false;
     try {
+        const String fontsFolder = windowsDir + windows::kFontsFolder;
+        const char* proportional = windows::kBitmapFonts[0];
+        const char* fixed = windows::kBitmapFonts[1];
         // Only the proportional font is looked for: its presence means an
         // earlier run installed both.
-        if (FileIsPresent(windowsDir + "\\Fonts\\Korvel.fon")) return;
+        if (FileIsPresent(fontsFolder + proportional)) return;
         if (AskUser(MsgFontInstall, DialogKind::Warning, kButtonsOkCancel, 0) != mrOk) return;
-        failed = !(CopyFileOver("Korvel.fon", windowsDir + "\\Fonts\\Korvel.fon") &&
-                   CopyFileOver("KorvFix.fon", windowsDir + "\\Fonts\\KorvFix.fon"));
+        failed = !(CopyFileOver(proportional, fontsFolder + proportional) &&
+                   CopyFileOver(fixed, fontsFolder + fixed));
     } catch (...) {
         failed = true;
     }
@@ -37,10 +36,6 @@ void InstallBitmapFonts(const String& windowsDir) {
         Inform(MsgFontCopyFailed);
     } catch (...) {
     }
-}
-
-bool LocateClient(String& clientDir) {
-    return FindClientDir(clientDir);
 }
 
 void RemoveFontCache(const String& windowsDir) {

@@ -2,9 +2,10 @@
 // file_replace_win32.cpp.
 //
 // Contract: ReplaceWholeFile(path, content) writes the content's data to a new
-// file in the folder of `path`, forces it to disk, and then puts that file in
-// the place of `path` with one rename that replaces it (MoveFileExA with
-// MOVEFILE_REPLACE_EXISTING and MOVEFILE_WRITE_THROUGH). `path` itself is
+// file in the folder of `path` through a file stream (file_stream_win32.h),
+// forces it to disk, and then puts that file in the place of `path` with one
+// rename that replaces it (MoveFileExA with MOVEFILE_REPLACE_EXISTING and
+// MOVEFILE_WRITE_THROUGH). `path` itself is
 // never opened for writing and never truncated, so at every moment it holds
 // either its old bytes or all of the new ones. When any step fails, the new
 // file is removed, `path` is as it was, and it raises:

@@ -1,5 +1,6 @@
 // Implements the memory part of host/stream.h: TCustomMemoryStream and
-// TMemoryStream (LoadWholeFile and StoreToFile live in file_stream_win32.cpp).
+// TMemoryStream (LoadWholeFile and StoreToFile live with the file stream, in
+// file_stream_win32.cpp).
 // Portable; the block itself comes from memory_block.h.
 #include "host/stream.h"
 #include "host/host_texts.h"
@@ -19,7 +20,7 @@ void TCustomMemoryStream::AttachBlock(void* address, std::int32_t length) {
     dataLength_ = length;
 }
 
-void TCustomMemoryStream::CopyAllTo(TStream& target) {
+void TCustomMemoryStream::CopyAllTo(TStream& target) const {
     if (dataLength_ != 0) target.WriteFully(blockAddr_, dataLength_);
 }
 

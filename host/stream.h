@@ -1,23 +1,21 @@
-// The byte-stream family: TStream, THandleStream, TFileStream,
-// TCustomMemoryStream, TMemoryStream.
+// The byte-stream family: TStream and the memory streams TCustomMemoryStream
+// and TMemoryStream; the file streams over it, THandleStream and TFileStream,
+// are in file_stream_win32.h.
 //
 // The memory part (stream.cpp, memory_stream.cpp) is portable; the block it
-// holds comes from memory_block.h. The file part (file_stream_win32.cpp) sits
-// on CreateFileA/ReadFile/WriteFile/SetFilePointer and also implements
-// TMemoryStream::LoadWholeFile and StoreToFile.
+// holds comes from memory_block.h. TMemoryStream::LoadWholeFile and
+// StoreToFile go through a TFileStream and live with it
+// (file_stream_win32.cpp).
 //
 // Sizes, offsets and counts are signed 32-bit. What fails how (the texts are
 // those of host_texts.h):
 //  - an operation abstract in the object's class: EAbstractError MsgAbstractError;
-//  - TFileStream cannot open / create: EFOpenError MsgCannotOpenFile /
-//    EFCreateError MsgCannotCreateFile (%s the name as passed);
 //  - ReadFully / WriteFully short: EReadError MsgStreamReadError /
 //    EWriteError MsgStreamWriteError;
 //  - no block of the asked capacity: EStreamError
 //    MsgMemoryStreamFull; the stream is left as it was;
-//  - THandleStream::ChangeSize to a negative length, or one the file pointer
-//    cannot reach, or SetEndOfFile failing: EWin32Error (win32_error.h); a
-//    refused length leaves the file and its position as they were.
+//  - LoadWholeFile / StoreToFile: what TFileStream raises when it cannot open
+//    or create the file (file_stream_win32.h), and the two above.
 #pragma once
 
 #include "host/exceptions.h"
@@ -32,16 +30,13 @@ enum SeekOrigin : std::uint16_t { FromStart = 0, FromCurrent = 1, FromEnd = 2 };
 // for more raises EStreamError.
 constexpr std::int32_t kMaxBlockCapacity = 2147475456;
 
-// File stream mode words.
-constexpr std::uint16_t ModeCreate = 0xFFFF;
-constexpr std::uint16_t ModeReadExclusive = 0x0000;
-
 class TStream {
   public:
     virtual ~TStream() = default;
-    // Slot 1: does nothing here.
+    // A stream without a size of its own ignores it.
     virtual void ChangeSize(std::int32_t length);
-    // Slots 2 to 4: abstract here.
+    // Each kind of stream gives its own; here they raise EAbstractError, so
+    // that a stream asked for what it cannot do says so rather than doing nothing.
     virtual std::int32_t ReadBytes(void* buffer, std::int32_t count);
     virtual std::int32_t WriteBytes(const void* buffer, std::int32_t count);
     virtual std::int32_t MoveTo(std::int32_t offset, std::uint16_t origin);
@@ -50,27 +45,6 @@ class TStream {
     std::int32_t TotalLength();
     void ReadFully(void* buffer, std::int32_t count);
     void WriteFully(const void* buffer, std::int32_t count);
-};
-
-class THandleStream : public TStream {
-  public:
-    explicit THandleStream(std::int32_t osHandle) : osHandle_(osHandle) {}
-    void ChangeSize(std::int32_t length) override;
-    std::int32_t ReadBytes(void* buffer, std::int32_t count) override;
-    std::int32_t WriteBytes(const void* buffer, std::int32_t count) override;
-    std::int32_t MoveTo(std::int32_t offset, std::uint16_t origin) override;
-    std::int32_t OsHandle() const { return osHandle_; }
-
-  protected:
-    std::int32_t osHandle_; // negative: no handle
-};
-
-class TFileStream : public THandleStream {
-  public:
-    TFileStream(const String& fileName, std::uint16_t mode);
-    ~TFileStream() override;
-    TFileStream(const TFileStream&) = delete;
-    TFileStream& operator=(const TFileStream&) = delete;
 };
 
 class TCustomMemoryStream : public TStream {
@@ -86,7 +60,7 @@ class TCustomMemoryStream : public TStream {
     std::int32_t DataLength() const { return dataLength_; }
     std::int32_t CurrentOffset() const { return currentOffset_; }
     void AttachBlock(void* address, std::int32_t length);
-    void CopyAllTo(TStream& target);
+    void CopyAllTo(TStream& target) const;
 
   protected:
     void* blockAddr_ = nullptr;
@@ -103,9 +77,10 @@ class TMemoryStream final : public TCustomMemoryStream {
 
     void ChangeSize(std::int32_t length) override;
     std::int32_t WriteBytes(const void* buffer, std::int32_t count) override;
-    // Slot 5: rounds `capacity` up to a multiple of 8192 (handing the rounded
-    // value back) and returns the block of that size.
-    virtual void* AdjustBlock(std::int32_t& capacity);
+    // Rounds `capacity` up to a multiple of 8192 (handing the rounded value
+    // back) and returns the block of that size: every growth and shrinking of
+    // the block goes through here.
+    void* AdjustBlock(std::int32_t& capacity);
 
     // Resizes the block to `capacity` rounded up; data past it is cut.
     void ChangeCapacity(std::int32_t capacity);
@@ -115,7 +90,7 @@ class TMemoryStream final : public TCustomMemoryStream {
     void StoreToFile(const String& fileName);
     // StoreToFile, and the file forced to disk before it is closed, so that a
     // system crash right after cannot lose it; a refused flush raises
-    // EWriteError "ｽﾄﾘｰﾑへの書き込みｴﾗｰ".
+    // EWriteError MsgStreamWriteError.
     void StoreToFileOnDisk(const String& fileName);
     std::int32_t BlockCapacity() const { return blockCapacity_; }
 

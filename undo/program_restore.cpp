@@ -1,18 +1,15 @@
-// Step 4 of the undo: the client's program file gets the bytes of VORN.OLD
+// The undo's first step: the client's program file gets the bytes of VORN.OLD
 // back, but only when VORN.OLD is provably the backup the patch run took of
 // this very file.
-#include "undo/undo_run.h"
-
-#include "app/client_location.h"
 #include "app/client_paths.h"
 #include "app/face_name.h"
-#include "app/messages.h"
 #include "host/dialogs.h"
 #include "host/file_replace.h"
 #include "host/files.h"
 #include "host/host_texts.h"
 #include "host/stream.h"
 #include "undo/undo_messages.h"
+#include "undo/undo_steps.h"
 
 #include <string_view>
 
@@ -38,7 +35,7 @@ bool HoldsRewrittenNames(const TCustomMemoryStream& stream) {
 // rewrites the file in place, so a run stopped while it wrote (a crash, a
 // killed process, a full disk) leaves it cut short, even empty, and the
 // backup is then the only whole copy.
-bool RewriteGivesOrBegins(TMemoryStream& backup, const TCustomMemoryStream& target) {
+bool RewriteGivesOrBegins(const TCustomMemoryStream& backup, const TCustomMemoryStream& target) {
     TMemoryStream rewritten;
     backup.CopyAllTo(rewritten);
     RewriteFaceNames(rewritten, [](const String&) {});
@@ -48,10 +45,9 @@ bool RewriteGivesOrBegins(TMemoryStream& backup, const TCustomMemoryStream& targ
 }
 } // namespace
 
-void UndoRun::RestoreProgramFile() {
-    TargetFile = ChooseTargetFile();
-    const String target = ClientDir + TargetFile;
-    const String backupPath = ClientDir + client::kBackupFile;
+void RestoreProgramFile(const ClientLocation& client) {
+    const String target = client.folder + client.targetFile;
+    const String backupPath = client.folder + client::kBackupFile;
     if (!FileIsPresent(backupPath)) {
         Inform(MsgNoBackup);
         return;

@@ -2,7 +2,6 @@
 // the owners' archive font, the two font substitutes and the two fonts.
 #include "undo/undo_run.h"
 
-#include "app/client_location.h"
 #include "app/client_paths.h"
 #include "app/face_name.h"
 #include "app/messages.h"
@@ -12,65 +11,61 @@
 #include "host/registry.h"
 #include "host/string_list.h"
 #include "undo/undo_messages.h"
+#include "undo/undo_steps.h"
 
 namespace vorn {
 
 namespace {
-constexpr char kArchiveFontValue[] = "New Font Name";
-constexpr char kOriginalArchiveFont[] = "MS Sans Serif";
-
 // Gives one owner back the archive font the patch run took, and only that:
 // any other value, type or a missing key is the user's own.
 void RestoreOwnerArchiveFont(const String& owner) {
     TRegistry registry;
-    if (!registry.OpenExisting(String(client::kOwnersKey) + "\\" + owner + "\\Message Archive"))
+    if (!registry.OpenExisting(String(client::kOwnersKey) + "\\" + owner + client::kArchiveKey))
         return;
-    if (registry.ValueType(kArchiveFontValue) != kTextValueType ||
-        registry.ReadText(kArchiveFontValue) != SansSerifRule.replacement)
+    if (registry.ValueType(client::kArchiveFontValue) != kTextValueType ||
+        registry.ReadText(client::kArchiveFontValue) != SansSerifRule.replacement)
         return;
-    registry.WriteText(kArchiveFontValue, kOriginalArchiveFont);
+    registry.WriteText(client::kArchiveFontValue, SansSerifRule.search);
 }
 } // namespace
 
 void UndoRun::Run() {
     if (!ConfirmedWithOk(MsgUndoConfirm)) return;
     WindowsDir = WindowsFolder();
-    if (!FindClientDir(ClientDir)) {
+    std::optional<ClientLocation> client = LocateClient();
+    if (!client) {
         AskUser(MsgClientNotInstalled, DialogKind::Warning, kButtonsOk, 0);
         return;
     }
+    Client = std::move(*client);
     if (!ConfirmedWithOk(MsgQuitClient)) return;
 
-    RestoreProgramFile();
+    RestoreProgramFile(Client);
     RestoreArchiveFonts();
-    RemoveFontSubstitutes();
-    OfferFontRemoval();
+    RemoveFontSubstitutes(WindowsDir);
+    OfferFontRemoval(WindowsDir);
     Inform(MsgRestartWindows);
 }
 
-void UndoRun::RestoreArchiveFonts() {
+void RestoreArchiveFonts() {
     TStringList owners;
-    {
-        TRegistry registry;
-        if (!registry.OpenExisting(client::kOwnersKey)) return;
-        registry.ListSubkeys(owners);
-    }
+    if (!ListOwners(owners)) return;
     for (std::int32_t i = 0; i < owners.Count(); ++i)
         RestoreOwnerArchiveFont(owners.Get(i));
 }
 
-void UndoRun::RemoveFontSubstitutes() {
-    const String profile = WindowsDir + "\\win.ini";
+void RemoveFontSubstitutes(const String& windowsDir) {
+    const String profile = windowsDir + windows::kProfileFile;
     if (!FileIsPresent(profile)) return;
     Inform(profile + MsgRewriting);
     TIniFile ini(profile);
-    ini.DeleteEntry("FontSubstitutes", SansSerifRule.replacement);
-    ini.DeleteEntry("FontSubstitutes", ArialRule.replacement);
+    ini.DeleteEntry(windows::kSubstitutesSection, SansSerifRule.replacement);
+    ini.DeleteEntry(windows::kSubstitutesSection, ArialRule.replacement);
 }
 
-void UndoRun::OfferFontRemoval() {
-    const String fonts[] = {WindowsDir + "\\Fonts\\Korvel.fon",
-                            WindowsDir + "\\Fonts\\KorvFix.fon"};
+void OfferFontRemoval(const String& windowsDir) {
+    const String fonts[] = {windowsDir + windows::kFontsFolder + windows::kBitmapFonts[0],
+                            windowsDir + windows::kFontsFolder + windows::kBitmapFonts[1]};
     if (!FileIsPresent(fonts[0]) && !FileIsPresent(fonts[1])) return;
     if (AskUser(MsgDeleteFonts, DialogKind::Warning, kButtonsYesNo, 0) != mrYes) return;
     bool allDeleted = true;

@@ -1,9 +1,11 @@
 // The undo run of UNVORN.EXE: one straight sequence that takes back what the
 // patch run changed, each change only once it is sure to be the run's own.
-// Like the patch run it never calls Win32 itself and catches nothing: an
+// Like the patch run it keeps its state in UndoRun's fields, each set by Run()
+// from what a step returns, never calls Win32 itself and catches nothing: an
 // exception that leaves Run() ends the program through the error report.
 #pragma once
 
+#include "app/client_location.h"
 #include "host/exceptions.h"
 
 namespace vorn {
@@ -12,15 +14,9 @@ class UndoRun {
   public:
     void Run();
 
-    // Steps, in the order Run() calls them.
-    void RestoreProgramFile();
-    void RestoreArchiveFonts();
-    void RemoveFontSubstitutes();
-    void OfferFontRemoval();
-
+  private:
     String WindowsDir; // as the system reports it, without a trailing backslash
-    String ClientDir;  // the client's "ICQPath", found as the patch run finds it
-    String TargetFile; // chosen as the patch run chooses it
+    ClientLocation Client;
 };
 
 // The program's entry into the undo.

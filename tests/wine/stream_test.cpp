@@ -2,7 +2,7 @@
 // whole files with their exact bytes, the capacity a load gives, files that
 // cannot be opened or created (missing, held by another process, read-only),
 // the file stream's modes, and the movable global block behind the data.
-#include "host/stream.h"
+#include "host/file_stream_win32.h"
 #include "tests/wine/testkit.h"
 
 namespace vorn {
@@ -200,8 +200,8 @@ using FileStream = StreamTest;
 TEST_F(FileStream, MovesAndMeasuresTheFile) {
     const String path = folder.File("data.bin");
     testkit::WriteFileBytes(path, "0123456789");
-    TFileStream file(path, ModeReadExclusive);
-    EXPECT_GE(file.OsHandle(), 0);
+    TFileStream file(path, kReadAlone);
+    EXPECT_EQ(GetFileType(file.Handle()), static_cast<DWORD>(FILE_TYPE_DISK));
     EXPECT_EQ(file.MoveTo(3, FromStart), 3);
     EXPECT_EQ(file.TotalLength(), 10);
     EXPECT_EQ(file.CurrentPos(), 3);
@@ -216,10 +216,9 @@ TEST_F(FileStream, MovesAndMeasuresTheFile) {
 TEST_F(FileStream, ExclusiveModeLetsNoOtherOpenIn) {
     const String path = folder.File("data.bin");
     testkit::WriteFileBytes(path, "x");
-    TFileStream file(path, ModeReadExclusive);
-    EXPECT_RAISE(EFOpenError, TFileStream(path, ModeReadExclusive),
-                 "ﾌｧｲﾙ " + path + " は開けません");
-    EXPECT_RAISE(EFCreateError, TFileStream(path, ModeCreate),
+    TFileStream file(path, kReadAlone);
+    EXPECT_RAISE(EFOpenError, TFileStream(path, kReadAlone), "ﾌｧｲﾙ " + path + " は開けません");
+    EXPECT_RAISE(EFCreateError, TFileStream(path, kCreateFile),
                  "ﾌｧｲﾙ " + path + " を作成できません");
 }
 
@@ -227,15 +226,16 @@ TEST_F(FileStream, SharingBitsLetCompatibleOpensIn) {
     const String path = folder.File("data.bin");
     testkit::WriteFileBytes(path, "abc");
     {
-        TFileStream shareRead(path, 0x20); // read access, others may read
-        TFileStream second(path, 0x20);
+        TFileStream shareRead(path, kReadAccess | kShareReading);
+        TFileStream second(path, kReadAccess | kShareReading);
         char cell = 0;
         EXPECT_EQ(second.ReadBytes(&cell, 1), 1);
-        EXPECT_RAISE(EFOpenError, TFileStream(path, 0x22), "ﾌｧｲﾙ " + path + " は開けません");
+        EXPECT_RAISE(EFOpenError, TFileStream(path, kReadWriteAccess | kShareReading),
+                     "ﾌｧｲﾙ " + path + " は開けません");
     }
     {
-        TFileStream denyNone(path, 0x42); // read and write, others may do both
-        TFileStream second(path, 0x41);
+        TFileStream denyNone(path, kReadWriteAccess | kShareReadingAndWriting);
+        TFileStream second(path, kWriteAccess | kShareReadingAndWriting);
         EXPECT_EQ(second.WriteBytes("Z", 1), 1);
         char buffer[3];
         EXPECT_EQ(denyNone.ReadBytes(buffer, 3), 3);
@@ -247,12 +247,12 @@ TEST_F(FileStream, AccessBitsDecideWhatTheHandleMayDo) {
     const String path = folder.File("data.bin");
     testkit::WriteFileBytes(path, "abc");
     {
-        TFileStream readOnly(path, ModeReadExclusive);
+        TFileStream readOnly(path, kReadAlone);
         EXPECT_EQ(readOnly.WriteBytes("x", 1), 0);
         EXPECT_RAISE(EWriteError, readOnly.WriteFully("x", 1), "ｽﾄﾘｰﾑへの書き込みｴﾗｰ");
     }
     {
-        TFileStream writeOnly(path, 0x01);
+        TFileStream writeOnly(path, kWriteAccess);
         char cell = 0;
         EXPECT_EQ(writeOnly.ReadBytes(&cell, 1), 0);
         EXPECT_EQ(writeOnly.WriteBytes("W", 1), 1);
@@ -263,7 +263,7 @@ TEST_F(FileStream, AccessBitsDecideWhatTheHandleMayDo) {
 TEST_F(FileStream, ReadFullyPastTheEndRaises) {
     const String path = folder.File("data.bin");
     testkit::WriteFileBytes(path, "abc");
-    TFileStream file(path, ModeReadExclusive);
+    TFileStream file(path, kReadAlone);
     char buffer[8];
     EXPECT_RAISE(EReadError, file.ReadFully(buffer, 8), "ｽﾄﾘｰﾑからの読み込みｴﾗｰ");
 }
@@ -272,7 +272,7 @@ TEST_F(FileStream, ChangeSizeCutsOrExtendsTheFile) {
     const String path = folder.File("data.bin");
     testkit::WriteFileBytes(path, "0123456789");
     {
-        TFileStream file(path, 0x02);
+        TFileStream file(path, kReadWriteAccess);
         file.ChangeSize(4);
         EXPECT_EQ(file.TotalLength(), 4);
         file.ChangeSize(6);
@@ -288,7 +288,7 @@ TEST_F(FileStream, ChangeSizeOnAReadHandleRaisesWin32Error) {
     const String path = folder.File("data.bin");
     testkit::WriteFileBytes(path, "0123456789");
     {
-        TFileStream file(path, ModeReadExclusive);
+        TFileStream file(path, kReadAlone);
         try {
             file.ChangeSize(4);
             ADD_FAILURE() << "nothing was raised";
@@ -313,7 +313,7 @@ TEST_F(FileStream, NegativeSizeIsRefusedAndLeavesTheFileAsItWas) {
     const String path = folder.File("data.bin");
     testkit::WriteFileBytes(path, "0123456789");
     {
-        TFileStream file(path, 0x02);
+        TFileStream file(path, kReadWriteAccess);
         file.MoveTo(3, FromStart);
         try {
             file.ChangeSize(-1);
