@@ -2,6 +2,7 @@
 #include "app/client_location.h"
 
 #include "app/client_paths.h"
+#include "host/files.h"
 #include "host/registry.h"
 
 namespace vorn {
@@ -10,10 +11,14 @@ std::optional<ClientLocation> LocateClient() {
     TRegistry registry;
     if (!registry.OpenExisting(client::kDefaultPrefsKey)) return std::nullopt;
     ClientLocation location;
-    location.folder = registry.ReadText(client::kInstallPathValue);
-    location.targetFile =
+    location.ClientDir = registry.ReadText(client::kInstallPathValue);
+    location.TargetFile =
         registry.HasValue(client::kNewDatabaseValue) ? client::kCoreFile : client::kProgramFile;
     return location;
+}
+
+String FindWindowsDir() {
+    return WindowsFolder();
 }
 
 bool ListOwners(TStringList& owners) {

@@ -5,13 +5,12 @@
 #include "app/messages.h"
 #include "app/run_steps.h"
 #include "host/dialogs.h"
-#include "host/files.h"
 
 namespace vorn {
 
 void PatchRun::Run() {
     OpenReadme();
-    WindowsDir = WindowsFolder();
+    WindowsDir = FindWindowsDir();
     InstallBitmapFonts(WindowsDir);
     std::optional<ClientLocation> client = LocateClient();
     if (!client) {

@@ -46,8 +46,8 @@ bool RewriteGivesOrBegins(const TCustomMemoryStream& backup, const TCustomMemory
 } // namespace
 
 void RestoreProgramFile(const ClientLocation& client) {
-    const String target = client.folder + client.targetFile;
-    const String backupPath = client.folder + client::kBackupFile;
+    const String target = client.ClientDir + client.TargetFile;
+    const String backupPath = client.ClientDir + client::kBackupFile;
     if (!FileIsPresent(backupPath)) {
         Inform(MsgNoBackup);
         return;

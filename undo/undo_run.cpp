@@ -31,7 +31,7 @@ void RestoreOwnerArchiveFont(const String& owner) {
 
 void UndoRun::Run() {
     if (!ConfirmedWithOk(MsgUndoConfirm)) return;
-    WindowsDir = WindowsFolder();
+    WindowsDir = FindWindowsDir();
     std::optional<ClientLocation> client = LocateClient();
     if (!client) {
         AskUser(MsgClientNotInstalled, DialogKind::Warning, kButtonsOk, 0);

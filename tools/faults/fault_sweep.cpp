@@ -236,9 +236,6 @@ std::set<std::string> NamesIn(const std::string& folder) {
     return names;
 }
 
-// Empties the client's folder: a run stopped half-way may leave files there
-// that no scenario names.
-
 class Sweep {
   public:
     Sweep(const Options& options) : options_(options) {
@@ -321,7 +318,8 @@ class Sweep {
 
     void Prepare() {
         CloseLeftoverEditors(layout_.programDir);
-        // The client's folder as the scenario left it, nothing of a run before.
+        // A run stopped half-way may leave files in the client's folder that
+        // no scenario names.
         vorn::tree_removal::EmptyFolder(clientDir_.substr(0, clientDir_.size() - 1));
         ResetMachine(scenario_, layout_);
         FileLocks locks;
