@@ -16,11 +16,29 @@
 // "N FUNCTION DETAIL" (code page 932), written before the call is made, then
 // "fault N" when the fault is injected; and at start-up "uncovered FUNCTION"
 // for each machine-changing function the program imports without a hook.
+//
+//   VORN_PERSONALITY=NAME
+// makes the twin play an older Windows where the bench's Wine, though set to
+// report that Windows' version, still behaves as a later one: `win98` or
+// `win2000` (kPersonalities). Each function the program imports that this
+// Windows exports only as a stub fails as it does there, with
+// ERROR_CALL_NOT_IMPLEMENTED, takes no effect and is not counted. Without the
+// variable, or with `today`, nothing is played.
 #pragma once
 
 namespace vorn::faults {
 
 inline constexpr char kSweepVariable[] = "VORN_FAULT_SWEEP";
+inline constexpr char kPersonalityVariable[] = "VORN_PERSONALITY";
+
+// The Windows a twin can play, and for each whether it is of the 95/98/ME
+// family, whose stubs the twin plays.
+struct PersonalityName {
+    const char* name;
+    bool nineX;
+};
+inline constexpr PersonalityName kPersonalities[] = {
+    {"today", false}, {"win98", true}, {"win2000", false}};
 // The exit code of a process the hook ended, as a crash or a kill would.
 inline constexpr unsigned kDiedExitCode = 86;
 

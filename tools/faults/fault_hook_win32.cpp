@@ -24,6 +24,7 @@ struct Settings {
     Mode mode = Mode::Off;
     long number = 0;
     std::string log;
+    const PersonalityName* personality = &kPersonalities[0];
 };
 // Made before every other static object of the program (and the hooks
 // installed right after, below), so that no start-up code runs unhooked.
@@ -54,6 +55,7 @@ VORN_REAL(RegSetValueExA);
 VORN_REAL(RegDeleteValueA);
 VORN_REAL(RegCreateKeyExA);
 VORN_REAL(RegDeleteKeyA);
+VORN_REAL(CreateSemaphoreW);
 #undef VORN_REAL
 
 void LogLine(const std::string& line) {
@@ -128,6 +130,15 @@ BOOL Failed(DWORD error) {
     return FALSE;
 }
 
+// Windows 95, 98 and ME export these functions but do not implement them: a
+// call fails at once and changes nothing.
+bool PlaysStub(const char* function) {
+    if (!g_settings.personality->nineX) return false;
+    LogLine(std::string("played ") + function + ": a stub on " + g_settings.personality->name);
+    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return true;
+}
+
 HANDLE WINAPI HookCreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,
                               DWORD disposition, DWORD flags, HANDLE pattern) {
     const bool writing = OpensForWriting(access, disposition);
@@ -193,6 +204,7 @@ BOOL WINAPI HookMoveFileA(LPCSTR from, LPCSTR to) {
 }
 
 BOOL WINAPI HookMoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) {
+    if (PlaysStub("MoveFileExA")) return FALSE;
     const Verdict verdict = Count("MoveFileExA", Text(from) + " -> " + Text(to));
     if (verdict == Verdict::Lie) return TRUE;
     if (verdict == Verdict::Fail) return Failed(ERROR_ACCESS_DENIED);
@@ -288,6 +300,14 @@ LONG WINAPI HookRegDeleteKeyA(HKEY key, LPCSTR subkey) {
     return RealRegDeleteKeyA(key, subkey);
 }
 
+// The C++ runtime's mutexes make their semaphore when they are made, and
+// wait on it only when another thread holds the mutex.
+HANDLE WINAPI HookCreateSemaphoreW(LPSECURITY_ATTRIBUTES sa, LONG initial, LONG most,
+                                   LPCWSTR name) {
+    if (PlaysStub("CreateSemaphoreW")) return nullptr;
+    return RealCreateSemaphoreW(sa, initial, most, name);
+}
+
 struct Hook {
     const char* module;
     const char* name;
@@ -318,6 +338,7 @@ const Hook kHooks[] = {
     VORN_HOOK("advapi32.dll", RegDeleteValueA),
     VORN_HOOK("advapi32.dll", RegCreateKeyExA),
     VORN_HOOK("advapi32.dll", RegDeleteKeyA),
+    VORN_HOOK("kernel32.dll", CreateSemaphoreW),
 };
 #undef VORN_HOOK
 
@@ -458,6 +479,14 @@ bool ChangesTheMachine(const char* name) {
     return false;
 }
 
+void ReadPersonality() {
+    char value[32] = {};
+    const DWORD length = GetEnvironmentVariableA(kPersonalityVariable, value, sizeof value);
+    if (length == 0 || length >= sizeof value) return;
+    for (const PersonalityName& personality : kPersonalities)
+        if (std::strcmp(personality.name, value) == 0) g_settings.personality = &personality;
+}
+
 void ReadSettings() {
     char value[1024] = {};
     const DWORD length = GetEnvironmentVariableA(kSweepVariable, value, sizeof value);
@@ -517,8 +546,9 @@ Installer::Installer() {
         *hook.real =
             reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA(hook.module), hook.name));
     ReadSettings();
-    if (g_settings.mode == Mode::Off) return;
-    LogLine("start");
+    ReadPersonality();
+    if (g_settings.mode == Mode::Off && g_settings.personality == &kPersonalities[0]) return;
+    if (g_settings.mode != Mode::Off) LogLine("start");
     PatchImports();
 }
 
