@@ -52,12 +52,13 @@ test-native: native
 test-wine: win
 	ctest --test-dir $(WIN) --output-on-failure --timeout 300
 
-# What the shipped 32-bit programs import, against what Windows XP SP3 exports
-# (tools/imports). It only reads the cross-built files: every machine runs it.
+# What every 32-bit program of the package and of the test kit imports,
+# against the oldest Windows of each family it must start on (tools/imports).
+# It only reads the cross-built files: every machine runs it.
 import-audit:
 	cmake -S . -B $(BUILD)/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \
 	  -DVORN_FONTS_DIR=$(abspath $(NATIVE))/fonts >/dev/null
-	cmake --build $(BUILD)/win32 -j$(JOBS) --target vorn unvorn
+	cmake --build $(BUILD)/win32 -j$(JOBS) --target vorn unvorn kit_programs
 	tools/imports/audit-imports $(BUILD)/win32
 
 # The fuzz harnesses: clang, libFuzzer, AddressSanitizer and UBSan.

@@ -3,8 +3,8 @@
 # tests need. Idempotent: a second run finds everything present and returns at once.
 set -euo pipefail
 
-need_pkgs=(cmake make g++ git mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
-  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine64
+need_pkgs=(cmake make g++ git mingw-w64 g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32
+  g++-mingw-w64-x86-64-win32 gcc-mingw-w64-x86-64-win32 wine64
   wine wine32:i386 fonts-wine xvfb xauth locales fonts-ipafont-gothic googletest libgtest-dev
   nlohmann-json3-dev imagemagick zip unzip xfonts-mplus pcf2bdf procps time x11-utils x11-xserver-utils
   clang-14 libclang-rt-14-dev)

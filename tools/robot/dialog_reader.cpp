@@ -15,11 +15,27 @@ bool SameName(const char* a, const char* b) {
     return lstrcmpiA(a, b) == 0;
 }
 
+// RealGetWindowClassA and GetGUIThreadInfo came with Active Accessibility,
+// which not every Windows of the kit's floor carries (the import audit finds
+// no source placing them in Windows 98). Looked up, so that the robot starts
+// everywhere; without them it tells a control by its class name alone and
+// sees no focus (and then cannot type into a dialog).
+template <typename Function> Function FromUser32(const char* name) {
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), name)));
+}
+
+UINT RealClassName(HWND window, char* name, UINT size) {
+    using Function = UINT(WINAPI*)(HWND, LPSTR, UINT);
+    static const Function real = FromUser32<Function>("RealGetWindowClassA");
+    return real ? real(window, name, size) : 0;
+}
+
 // Controls may be registered under a name of their own (a "TButton"
 // superclass, say); the system class underneath tells what they are.
 ControlRole RoleOf(HWND window, const std::string& className) {
     char real[256] = "";
-    RealGetWindowClassA(window, real, sizeof real);
+    RealClassName(window, real, sizeof real);
     for (const char* name : {static_cast<const char*>(real), className.c_str()}) {
         const char* bare = (name[0] == 'T' || name[0] == 't') && name[1] ? name + 1 : name;
         for (const char* candidate : {name, bare}) {
@@ -86,9 +102,11 @@ std::string ClassName(HWND window) {
 }
 
 HWND ThreadFocus(DWORD threadId) {
+    using Function = BOOL(WINAPI*)(DWORD, GUITHREADINFO*);
+    static const Function info = FromUser32<Function>("GetGUIThreadInfo");
     GUITHREADINFO thread{};
     thread.cbSize = sizeof thread;
-    return GetGUIThreadInfo(threadId, &thread) ? thread.hwndFocus : nullptr;
+    return info && info(threadId, &thread) ? thread.hwndFocus : nullptr;
 }
 
 Dialog ReadDialog(HWND window) {
