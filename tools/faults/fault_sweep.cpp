@@ -243,11 +243,14 @@ void LogRun(const std::string& label, const Seen& seen) {
         g_log << "    " << robot::Quoted(Utf8(dialog)) << "\n";
 }
 
+// "Windows 98" for the personality `win98`.
+std::string WindowsNamed(const std::string& personality) {
+    return personality.rfind("win", 0) == 0 ? "Windows " + personality.substr(3) : personality;
+}
+
 // " on Windows 98" for the personality `win98`; "" for today's Windows.
 std::string OnWindows(const std::string& personality) {
-    if (personality.empty()) return "";
-    return " on " +
-           (personality.rfind("win", 0) == 0 ? "Windows " + personality.substr(3) : personality);
+    return personality.empty() ? "" : " on " + WindowsNamed(personality);
 }
 
 // The file a call deletes, by its name alone; "" for any other call.
@@ -482,7 +485,7 @@ bool ReadPersonality(Options& options) {
         if (name != known.name) continue;
         if (name == faults::kPersonalities[0].name) return true; // today's
         options.personality = name;
-        Say("faults: the twins, and the undo after each of their runs, play" + OnWindows(name) +
+        Say("faults: the twins, and the undo after each of their runs, play " + WindowsNamed(name) +
             " (" + faults::kPersonalityVariable + "=" + name + ")\n");
         return true;
     }
