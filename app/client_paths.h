@@ -18,6 +18,10 @@ inline constexpr char kArchiveFontValue[] = "New Font Name";
 inline constexpr char kCoreFile[] = "ICQCore.dll";
 inline constexpr char kProgramFile[] = "Icq.exe";
 inline constexpr char kBackupFile[] = "VORN.OLD";
+// Where the undo's replacement on Windows 95, 98 and ME, which has no rename
+// that replaces, moves the client's file before it renames the backup's bytes
+// into its place (host/file_replace.h); the undo deletes it after the read-back.
+inline constexpr char kAsideFile[] = "VORN.NEW";
 } // namespace client
 
 namespace windows {

@@ -43,43 +43,68 @@ bool RewriteGivesOrBegins(const TCustomMemoryStream& backup, const TCustomMemory
     const std::string_view present = BytesOf(target);
     return present.size() <= written.size() && written.substr(0, present.size()) == present;
 }
+
+// Once the client's file holds the backup: the client's old file set aside,
+// then the backup. The backup stays while the aside file is seen there, so
+// that a later undo finds the pair and removes both.
+void RemoveCopies(const String& asidePath, const String& backupPath) {
+    if (FileIsPresent(asidePath)) RemoveFile(asidePath);
+    if (FileIsPresent(asidePath)) return;
+    RemoveFile(backupPath);
+}
 } // namespace
 
 void RestoreProgramFile(const ClientLocation& client) {
     const String target = client.ClientDir + client.TargetFile;
     const String backupPath = client.ClientDir + client::kBackupFile;
+    const String asidePath = client.ClientDir + client::kAsideFile;
     if (!FileIsPresent(backupPath)) {
         Inform(MsgNoBackup);
         return;
     }
-    // Both are read whole before anything is written: a file held open by a
+    // A restore on Windows 95, 98 or ME stopped between its two renames left
+    // the client's file under the aside name only (host/file_replace.h): it
+    // is judged as the file under its own name is, and restored the same way.
+    const bool targetPresent = FileIsPresent(target);
+    const bool asidePresent = FileIsPresent(asidePath);
+    const bool asideBeside = targetPresent && asidePresent;
+    // All are read whole before anything is written: a file held open by a
     // running client ends the undo here, with nothing changed.
     TMemoryStream current;
-    current.LoadWholeFile(target);
+    current.LoadWholeFile(targetPresent || !asidePresent ? target : asidePath);
     TMemoryStream backup;
     backup.LoadWholeFile(backupPath);
+    TMemoryStream aside;
+    if (asideBeside) aside.LoadWholeFile(asidePath);
 
     if (HoldsRewrittenNames(backup)) {
         AskUser(MsgBackupRewritten, DialogKind::Warning, kButtonsOk, 0);
         return;
     }
-    if (BytesOf(current) == BytesOf(backup)) {
-        Inform(MsgAlreadyRestored);
-        RemoveFile(backupPath);
-        return;
-    }
-    if (!RewriteGivesOrBegins(backup, current)) {
+    const bool restored = targetPresent && BytesOf(current) == BytesOf(backup);
+    // Beside the client's file, a file under the aside name is the client's
+    // old file that a stopped restore left; one the undo does not know of is
+    // left alone, and the client's file with it.
+    const bool asideKnown = !asideBeside || RewriteGivesOrBegins(backup, aside);
+    if (!asideKnown || !(restored || RewriteGivesOrBegins(backup, current))) {
         AskUser(MsgBackupMismatch, DialogKind::Warning, kButtonsOk, 0);
         return;
     }
+    if (restored) {
+        Inform(MsgAlreadyRestored);
+        RemoveCopies(asidePath, backupPath);
+        return;
+    }
+    // The restore without a replacing rename needs the aside name free.
+    if (asideBeside) RemoveFile(asidePath);
     Inform(target + MsgRestoring);
-    ReplaceWholeFile(target, backup);
+    ReplaceWholeFile(target, backup, asidePath);
     // The backup is the only copy of the original until the target is seen
     // to hold it.
     TMemoryStream written;
     written.LoadWholeFile(target);
     if (BytesOf(written) != BytesOf(backup)) Raise(EWriteError(MsgStreamWriteError));
-    RemoveFile(backupPath);
+    RemoveCopies(asidePath, backupPath);
 }
 
 } // namespace vorn

@@ -1,9 +1,13 @@
 // Replacing a file whole on real files in a scratch folder: the new bytes in
 // place with no other file left beside them, and, when the rename that puts
-// them in place is refused, the old file as it was and no temporary file.
+// them in place is refused, the old file as it was and no temporary file. On
+// the road of Windows 95, 98 and ME (taken here through its seam), the old
+// bytes wait under the aside name, and what that road refuses.
 #include "host/file_replace.h"
+#include "host/file_replace_testing_win32.h"
 #include "tests/wine/testkit.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace vorn {
@@ -11,7 +15,7 @@ namespace {
 
 using testkit::ScratchFolder;
 
-// The names in `folder`, without "." and "..".
+// The names in `folder`, without "." and "..", sorted.
 std::vector<String> NamesIn(const String& folder) {
     std::vector<String> names;
     WIN32_FIND_DATAA found;
@@ -21,6 +25,7 @@ std::vector<String> NamesIn(const String& folder) {
         const String name = found.cFileName;
         if (name != "." && name != "..") names.push_back(name);
     } while (FindNextFileA(search.Get(), &found));
+    std::sort(names.begin(), names.end());
     return names;
 }
 
@@ -39,12 +44,12 @@ TEST_F(FileReplaceTest, NewBytesTakeThePlaceAndNothingElseIsLeft) {
     const String original("MZ\0\x01MS Sans Serif\xFF", 19);
     TMemoryStream content;
     Fill(content, original);
-    ReplaceWholeFile(target, content);
+    ReplaceWholeFile(target, content, folder.File("VORN.NEW"));
     EXPECT_FILE_BYTES(target, original);
     EXPECT_EQ(NamesIn(folder.Path()), std::vector<String>{"ICQCore.dll"});
 
     TMemoryStream empty;
-    ReplaceWholeFile(target, empty);
+    ReplaceWholeFile(target, empty, folder.File("VORN.NEW"));
     EXPECT_FILE_BYTES(target, "");
     EXPECT_EQ(NamesIn(folder.Path()), std::vector<String>{"ICQCore.dll"});
 }
@@ -62,7 +67,7 @@ TEST_F(FileReplaceTest, RefusedRenameLeavesTheTargetAndNoTemporaryFile) {
     {
         testkit::FileHeldElsewhere holder(target);
         ASSERT_TRUE(holder.Holding());
-        EXPECT_RAISE(EFCreateError, ReplaceWholeFile(target, content),
+        EXPECT_RAISE(EFCreateError, ReplaceWholeFile(target, content, folder.File("VORN.NEW")),
                      "ﾌｧｲﾙ " + target + " を作成できません");
         EXPECT_EQ(NamesIn(folder.Path()), std::vector<String>{"ICQCore.dll"});
     }
@@ -74,9 +79,55 @@ TEST_F(FileReplaceTest, MissingFolderRaisesAndCreatesNothing) {
     const String target = folder.File("no folder\\Icq.exe");
     TMemoryStream content;
     Fill(content, "x");
-    EXPECT_RAISE(EFCreateError, ReplaceWholeFile(target, content),
+    EXPECT_RAISE(EFCreateError, ReplaceWholeFile(target, content, folder.File("VORN.NEW")),
                  "ﾌｧｲﾙ " + target + " を作成できません");
     EXPECT_TRUE(NamesIn(folder.Path()).empty());
+}
+
+TEST_F(FileReplaceTest, ByRenamesTheOldBytesWaitAsideForTheCaller) {
+    const String target = folder.File("ICQCore.dll");
+    const String aside = folder.File("VORN.NEW");
+    testkit::WriteFileBytes(target, "MS Sans Serij patched");
+    TMemoryStream content;
+    Fill(content, "MS Sans Serif original");
+    ReplaceWholeFileByRenames(target, content, aside);
+    EXPECT_FILE_BYTES(target, "MS Sans Serif original");
+    EXPECT_FILE_BYTES(aside, "MS Sans Serij patched");
+    EXPECT_EQ(NamesIn(folder.Path()), (std::vector<String>{"ICQCore.dll", "VORN.NEW"}));
+
+    // What a stop between the two renames leaves: no target, the old bytes
+    // aside. The new file goes to the absent name; the aside file is the
+    // caller's.
+    ASSERT_TRUE(DeleteFileA(target.c_str()));
+    ReplaceWholeFileByRenames(target, content, aside);
+    EXPECT_FILE_BYTES(target, "MS Sans Serif original");
+    EXPECT_FILE_BYTES(aside, "MS Sans Serij patched");
+    EXPECT_EQ(NamesIn(folder.Path()), (std::vector<String>{"ICQCore.dll", "VORN.NEW"}));
+}
+
+// Windows refuses a read-only target on the other road; this one refuses it
+// itself (Windows 98's rename would move it aside). A name already taken
+// aside is never overwritten.
+TEST_F(FileReplaceTest, ByRenamesRefusesAReadOnlyTargetOrATakenAsideName) {
+    const String target = folder.File("ICQCore.dll");
+    const String aside = folder.File("VORN.NEW");
+    TMemoryStream content;
+    Fill(content, "MS Sans Serif original");
+    testkit::WriteFileBytes(target, "MS Sans Serij patched");
+    testkit::SetReadOnly(target, true);
+    EXPECT_RAISE(EFCreateError, ReplaceWholeFileByRenames(target, content, aside),
+                 "ﾌｧｲﾙ " + target + " を作成できません");
+    EXPECT_FILE_BYTES(target, "MS Sans Serij patched");
+    EXPECT_NE(GetFileAttributesA(target.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_EQ(NamesIn(folder.Path()), std::vector<String>{"ICQCore.dll"});
+
+    testkit::SetReadOnly(target, false);
+    testkit::WriteFileBytes(aside, "someone's own");
+    EXPECT_RAISE(EFCreateError, ReplaceWholeFileByRenames(target, content, aside),
+                 "ﾌｧｲﾙ " + target + " を作成できません");
+    EXPECT_FILE_BYTES(target, "MS Sans Serij patched");
+    EXPECT_FILE_BYTES(aside, "someone's own");
+    EXPECT_EQ(NamesIn(folder.Path()), (std::vector<String>{"ICQCore.dll", "VORN.NEW"}));
 }
 
 } // namespace

@@ -25,6 +25,15 @@
 // lied), and the backup is gone only when the file holds it. --stop-at-first ends the sweep at the
 // first finding (the mutants need no more).
 //
+// With VORN_PERSONALITY set in its environment (fault_hook.h), the twins play
+// that Windows, and so does the UNVORN.EXE that runs after each interrupted
+// run: the twin, with no fault. On Windows 95, 98 and ME the undo's
+// replacement moves the client's file to the aside name before it renames
+// the new file into its place (host/file_replace.h); a stop between the two
+// renames may leave the client's file under the aside name only, a state the
+// next undo must recognise and finish. That next undo must leave no aside
+// file behind.
+//
 // Prints the calls of each program, how many were swept in each mode, the
 // losses and other findings, and last "N passed, N failed". Exit code 0 when
 // all passed, 1 when something was found, 2 when the sweep could not do its
@@ -76,6 +85,10 @@ const PassedOver kPassedOver[] = {
     {"UNVORN.EXE", "DeleteFileA", "\\VORN.OLD",
      "the backup's deletion after the restore read back equal: a later undo finds the "
      "pair equal and deletes it"},
+    {"UNVORN.EXE", "DeleteFileA", "\\VORN.NEW",
+     "the deletion of the client's old file, set aside by the restore on Windows 95, 98 and "
+     "ME, after the restore read back equal: the backup is then kept, and a later undo finds "
+     "the pair equal and deletes both"},
     {"", "CloseHandle", "",
      "a written file's close: every byte was written before, the handle is given up "
      "either way, and the undo reads what it wrote back before it deletes anything"},
@@ -102,6 +115,7 @@ struct Seen {
 
 struct Options {
     std::string twins, shipped, dist, log;
+    std::string personality; // VORN_PERSONALITY; empty for today's Windows
     bool stopAtFirst = false;
     std::vector<std::pair<std::string, std::string>> machines; // program, scenario file
 };
@@ -229,6 +243,23 @@ void LogRun(const std::string& label, const Seen& seen) {
         g_log << "    " << robot::Quoted(Utf8(dialog)) << "\n";
 }
 
+// "Windows 98" for the personality `win98`.
+std::string WindowsNamed(const std::string& personality) {
+    return personality.rfind("win", 0) == 0 ? "Windows " + personality.substr(3) : personality;
+}
+
+// " on Windows 98" for the personality `win98`; "" for today's Windows.
+std::string OnWindows(const std::string& personality) {
+    return personality.empty() ? "" : " on " + WindowsNamed(personality);
+}
+
+// The file a call deletes, by its name alone; "" for any other call.
+std::string NameDeletedBy(const Call& call) {
+    if (call.function != "DeleteFileA") return "";
+    const std::string path = call.detail.substr(0, call.detail.find(' '));
+    return path.substr(path.rfind('\\') + 1);
+}
+
 std::set<std::string> NamesIn(const std::string& folder) {
     std::set<std::string> names;
     for (const FolderEntry& entry : ListFolder(folder.substr(0, folder.size() - 1)))
@@ -298,8 +329,9 @@ class Sweep {
                     stopped_ = options_.stopAtFirst;
                 }
             }
-            Say(program_ + " " + mode + ": " + std::to_string(swept) + " calls swept, " +
-                std::to_string(losses) + " losses, " + std::to_string(faulty) + " other faults\n");
+            Say(program_ + " " + mode + OnWindows(options_.personality) + ": " +
+                std::to_string(swept) + " calls swept, " + std::to_string(losses) + " losses, " +
+                std::to_string(faulty) + " other faults\n");
             passedCount_ += swept - bad;
             failedCount_ += bad;
             if (bad) passed = false;
@@ -359,22 +391,33 @@ class Sweep {
         // The undo replaces the client's file whole or not at all, and deletes
         // the backup only once the file holds it.
         if (program_ == "UNVORN.EXE") {
-            bool backupPresent = false;
-            const std::string client = ReadWhole(client_);
+            bool clientPresent = false, backupPresent = false, asidePresent = false;
+            const std::string client = ReadWhole(client_, &clientPresent);
             const std::string backup =
                 ReadWhole(clientDir_ + vorn::client::kBackupFile, &backupPresent);
+            const std::string aside =
+                ReadWhole(clientDir_ + vorn::client::kAsideFile, &asidePresent);
+            // The restore on Windows 95, 98 and ME stopped between its two
+            // renames: only a stop may leave this, and the next undo must
+            // finish (checked below).
+            const bool stoppedBetweenRenames = mode != "fail" && mode != "lie" && !clientPresent &&
+                                               asidePresent && aside == clientBefore;
             // A write that reports success and did not happen defeats the
             // replacement; only the backup, kept, can then mend the file.
-            if (mode != "lie" && client != clientBefore && client != original)
-                fault("the client's file holds neither its bytes from before nor the backup's");
+            if (mode != "lie" && !stoppedBetweenRenames &&
+                (!clientPresent || (client != clientBefore && client != original)))
+                fault("the client's file holds neither its bytes from before nor the backup's" +
+                      std::string(clientPresent ? "" : " (absent)"));
             if (backupPresent ? backup != backupBefore : client != original)
                 fault("the backup was changed or deleted while the client's file did not hold it");
         }
         if (mode == "fail") {
             if (seen.errorReport && seen.exitCode != 1)
                 fault("exit code " + std::to_string(seen.exitCode) + " after the error report");
+            // A deletion that fails leaves its file, by its nature.
             for (const std::string& name : NamesIn(clientDir_))
-                if (!namesBefore.count(name) && name != vorn::client::kBackupFile)
+                if (!namesBefore.count(name) && name != vorn::client::kBackupFile &&
+                    name != NameDeletedBy(call))
                     fault("left a file behind in the client's folder: " + Utf8(name));
             bool shown = seen.errorReport;
             for (const std::string& dialog : seen.dialogs)
@@ -389,13 +432,25 @@ class Sweep {
                   ")");
         }
 
-        // The undo, shipped, run to its end.
-        CopyFileA((options_.shipped + "\\UNVORN.EXE").c_str(),
-                  (layout_.programDir + "\\UNVORN.EXE").c_str(), FALSE);
-        const Seen undo = Drive(layout_, "UNVORN.EXE", "");
-        LogRun("then UNVORN.EXE", undo);
-        bool present = false;
+        // The undo, shipped, run to its end; the twin, with no fault, where
+        // the twins play an older Windows, so that the undo plays it too.
+        CopyFileA(
+            ((options_.personality.empty() ? options_.shipped : options_.twins) + "\\UNVORN.EXE")
+                .c_str(),
+            (layout_.programDir + "\\UNVORN.EXE").c_str(), FALSE);
+        // The twin counts its calls, so that the log shows the road it took.
+        const bool twin = !options_.personality.empty();
+        DeleteFileA(hookLog_.c_str());
+        const Seen undo = Drive(layout_, "UNVORN.EXE", twin ? "count 0 " + hookLog_ : "");
+        LogRun(twin ? "then UNVORN.EXE, the twin" : "then UNVORN.EXE", undo);
+        if (twin)
+            for (const Call& made : ReadHookLog(hookLog_).calls)
+                g_log << "    " << made.number << " " << made.function << " " << Utf8(made.detail)
+                      << "\n";
+        bool present = false, asideLeft = false;
         const std::string after = ReadWhole(client_, &present);
+        ReadWhole(clientDir_ + vorn::client::kAsideFile, &asideLeft);
+        if (asideLeft) fault("after the undo the aside file is still there");
         if (!undo.problem.empty()) {
             Say("FAILED " + label + ": the undo after it: " + undo.problem + "\n");
             outcome.lost = true;
@@ -418,6 +473,26 @@ class Sweep {
     bool stopped_ = false;
     int passedCount_ = 0, failedCount_ = 0;
 };
+
+// The Windows the twins play, from the environment they inherit; false on a
+// name the hook does not know, which would sweep today's Windows unsaid.
+bool ReadPersonality(Options& options) {
+    char value[64] = {};
+    const DWORD length = GetEnvironmentVariableA(faults::kPersonalityVariable, value, sizeof value);
+    if (length == 0) return true;
+    const std::string name(value, length < sizeof value ? length : 0);
+    for (const faults::PersonalityName& known : faults::kPersonalities) {
+        if (name != known.name) continue;
+        if (name == faults::kPersonalities[0].name) return true; // today's
+        options.personality = name;
+        Say("faults: the twins, and the undo after each of their runs, play " + WindowsNamed(name) +
+            " (" + faults::kPersonalityVariable + "=" + name + ")\n");
+        return true;
+    }
+    Say(std::string("FAILED ") + faults::kPersonalityVariable + "=" + name +
+        ": no such personality (tools/faults/fault_hook.h)\n");
+    return false;
+}
 
 int Usage() {
     std::fputs("usage: fault_sweep.exe --twins DIR --shipped DIR --dist DIR --log FILE "
@@ -454,6 +529,7 @@ int main(int argc, char** argv) {
         options.log.empty() || options.machines.empty())
         return Usage();
     g_log.open(options.log, std::ios::binary | std::ios::trunc);
+    if (!ReadPersonality(options)) return 2;
 
     Sweep sweep(options);
     bool passed = true, broken = false;
@@ -465,8 +541,8 @@ int main(int argc, char** argv) {
             broken = true;
         }
     }
-    Say("faults: " + std::to_string(sweep.Passed()) + " passed, " + std::to_string(sweep.Failed()) +
-        " failed\n");
+    Say("faults" + OnWindows(options.personality) + ": " + std::to_string(sweep.Passed()) +
+        " passed, " + std::to_string(sweep.Failed()) + " failed\n");
     // 2: the sweep could not do its work, which finds nothing (tools/mutants).
     return broken ? 2 : passed && sweep.Failed() == 0 ? 0 : 1;
 }
