@@ -190,6 +190,31 @@ TEST_F(KeepingTest, AKeepingNeverMarkedIsDiscardedAndAFileItCannotGiveBackStopsI
     EXPECT_EQ(ReadFileState(machine_ + "\\client\\named.dll").bytes, "the client's program");
 }
 
+TEST(KeepingPlanTest, KeepsEachNamedFileAndTheFolderBelowTheDriveThatHoldsIt) {
+    MachineLayout layout;                                    // C:\windows, C:\vorn
+    const std::string soft = "C:\\\x83\x5c\x83\x74\x83\x67"; // C:\ソフト; "ソ" ends in 0x5C
+    Scenario scenario;
+    for (const std::string& path :
+         {std::string("C:\\ICQ\\ICQCore.dll"), soft + "\\ICQ\\VORN.OLD",
+          std::string("c:\\WINDOWS\\Fonts\\Other.fon"), std::string("C:\\vorn\\readme.txt"),
+          std::string("C:\\lone.txt")})
+        scenario.setup.files.push_back({"setup.files", path, {}, Planted::None});
+    scenario.setup.folders.push_back("C:\\ICQ\\made");
+
+    KeepingPlan plan = KitKeepingPlan(layout, {scenario}, true);
+    EXPECT_EQ(plan.wholeFolders, std::vector<std::string>{"C:\\vorn"});
+    EXPECT_EQ(plan.folders, (std::vector<std::string>{"C:\\ICQ", soft, "C:\\lone.txt"}));
+    std::vector<std::string> files = WatchedSystemFiles(layout);
+    for (const std::string& path :
+         {std::string("C:\\ICQ\\ICQCore.dll"), soft + "\\ICQ\\VORN.OLD",
+          std::string("c:\\WINDOWS\\Fonts\\Other.fon"), std::string("C:\\ICQ\\made")})
+        files.push_back(path);
+    EXPECT_EQ(plan.files, files);
+    ASSERT_EQ(plan.registry.size(), 2u);
+    EXPECT_EQ(plan.registry[1].key, kNtFontSubstitutesKey);
+    EXPECT_EQ(KitKeepingPlan(layout, {scenario}, false).registry.size(), 1u); // 95 to ME
+}
+
 // major, minor, build, platform, service pack: the name, and whether the
 // Win32 test programs run there.
 struct VersionRow {

@@ -76,10 +76,16 @@ void Walk(const std::string& folder, std::vector<PathEntry>& entries) {
 }
 
 // The folder below the drive that holds `path` ("C:\ICQ" for
-// "C:\ICQ\sub\file"); `path` itself when it lies at the drive's top.
+// "C:\ICQ\sub\file"); `path` itself when it lies at the drive's top. A
+// backslash counts only outside double-byte characters ("ソ" ends in 0x5C).
 std::string TopFolder(const std::string& path) {
-    size_t cut = path.find('\\', 3);
-    return cut == std::string::npos ? path : path.substr(0, cut);
+    for (size_t i = 0; i < path.size(); ++i) {
+        if (IsDBCSLeadByteEx(932, static_cast<BYTE>(path[i])))
+            ++i;
+        else if (path[i] == '\\' && i > 2)
+            return path.substr(0, i);
+    }
+    return path;
 }
 
 HKEY RootOf(const std::string& name) {
