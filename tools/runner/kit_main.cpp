@@ -121,8 +121,13 @@ bool RunTestProgram(const Kit& kit, const std::string& line) {
         commandLine += (commandLine.empty() ? "\"" : " \"") + word + "\"";
     std::string outPath = kit.state + "\\" + name + ".out";
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    vorn::ScopedHandle out(CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // A program the test program starts may outlive it with the inherited
+    // handle (Wine's desktop process, explorer.exe, is started by the first
+    // program that draws, and lingers): shared for writing, the next run
+    // still writes the file anew.
+    vorn::ScopedHandle out(CreateFileA(outPath.c_str(), GENERIC_WRITE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out) {
         Print("FAILED " + name + ": cannot write " + ShownPath(outPath) + "\n");
         return false;
