@@ -297,9 +297,13 @@ TEST(RobotScreenshot, WritesA24BitBmpOfTheWholeWindow) {
     SaveScreenshot(form.window, path);
     program.Kill();
 
-    std::ifstream file(path, std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    DeleteFileA(path.c_str());
+    std::string bytes;
+    {
+        // Closed before the deletion, which Windows refuses on an open file.
+        std::ifstream file(path, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    }
+    EXPECT_TRUE(DeleteFileA(path.c_str())) << "the shot stays in the folder for temporary files";
     ASSERT_GT(bytes.size(), sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER));
     BITMAPFILEHEADER header;
     BITMAPINFOHEADER info;

@@ -167,6 +167,10 @@ void EmptyFolder(const std::string& path) {
     ThrowIfStayed(tree_removal::EmptyFolder(path));
 }
 
+void RemoveTree(const std::string& path) {
+    ThrowIfStayed(tree_removal::RemoveTree(path));
+}
+
 void RemoveEmptyFolders(std::vector<std::string> folders) {
     std::sort(folders.begin(), folders.end(),
               [](const std::string& a, const std::string& b) { return a.size() > b.size(); });

@@ -45,6 +45,8 @@ void RemovePath(const std::string& path);
 void MakeFolders(const std::string& path);
 // Removes everything inside the folder, read-only files included.
 void EmptyFolder(const std::string& path);
+// Removes the file or the folder with everything in it; nothing there is fine.
+void RemoveTree(const std::string& path);
 // Removes each of the folders that is empty, the deepest first, so that a
 // folder emptied by the removal of the one below it goes too.
 void RemoveEmptyFolders(std::vector<std::string> folders);

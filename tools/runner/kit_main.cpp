@@ -8,13 +8,20 @@
 // programs and files), tests\ (the test programs; tests.txt names each with
 // its arguments, {package} standing for that folder), scenarios\e2e and
 // scenarios\e2e-negative. It needs nothing else: the Windows folder is the
-// machine's own, and what the runner keeps (win.ini as it first was) stays in
-// the kit's state\. Prints a line per test program and scenario, each suite's
-// counts and a last line for the whole kit, the same into run-tests.log beside
-// run-tests.cmd (UTF-8). Exit code 0 only when everything ran and passed.
+// machine's own, and what the kit keeps stays in its state\: the machine as
+// the kit found it in state\kept (machine_keeping.h), the runner's own
+// keeping in state\runner. Prints the Windows it runs on, what it put back of
+// a stopped run, a line per test program and scenario, what it put back
+// after the last one, each suite's counts and a last line for the whole kit,
+// the same into run-tests.log beside run-tests.cmd (UTF-8). A suite the
+// Windows at hand cannot run is skipped, with the reason. Exit code 0 only
+// when nothing failed.
 #include "tools/runner/file_access.h"
+#include "tools/runner/machine_keeping.h"
 #include "tools/runner/machine_kind.h"
+#include "tools/runner/registry_access.h"
 #include "tools/runner/scenario_set.h"
+#include "tools/runner/windows_version.h"
 
 #include "host/handles_win32.h"
 
@@ -68,7 +75,32 @@ bool StartsWith(const std::string& text, const std::string& start) {
 struct Kit {
     std::string folder, package, tests, state, scenarios, negatives;
     RunOptions options;
+    WindowsVersion windows;
 };
+
+std::string Joined(const std::vector<std::string>& items, const std::string& between) {
+    std::string all;
+    for (const std::string& item : items)
+        all += (all.empty() ? "" : between) + item;
+    return all;
+}
+
+// Every scenario and negative control the kit runs, fitted to the machine's
+// Windows folder; a malformed control names nothing and is left out.
+std::vector<Scenario> LoadAll(const Kit& kit) {
+    std::vector<Scenario> scenarios;
+    for (const std::string& set : {kit.scenarios, kit.negatives}) {
+        for (const std::string& file : JsonFilesIn(set)) {
+            try {
+                scenarios.push_back(LoadScenario(file));
+            } catch (const ScenarioError&) {
+                continue;
+            }
+            AdaptToWindowsFolder(scenarios.back(), kit.options.layout.windowsDir);
+        }
+    }
+    return scenarios;
+}
 
 // One GoogleTest program, its output kept in state\NAME.out; it passes when it
 // ends with 0 having said so ("[  PASSED  ]" and no failed case).
@@ -89,8 +121,13 @@ bool RunTestProgram(const Kit& kit, const std::string& line) {
         commandLine += (commandLine.empty() ? "\"" : " \"") + word + "\"";
     std::string outPath = kit.state + "\\" + name + ".out";
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    vorn::ScopedHandle out(CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // A program the test program starts may outlive it with the inherited
+    // handle (Wine's desktop process, explorer.exe, is started by the first
+    // program that draws, and lingers): shared for writing, the next run
+    // still writes the file anew.
+    vorn::ScopedHandle out(CreateFileA(outPath.c_str(), GENERIC_WRITE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out) {
         Print("FAILED " + name + ": cannot write " + ShownPath(outPath) + "\n");
         return false;
@@ -148,6 +185,12 @@ bool RunTestProgram(const Kit& kit, const std::string& line) {
 Tally RunTestPrograms(const Kit& kit) {
     Tally tally;
     FileState list = ReadFileState(kit.tests + "\\tests.txt");
+    if (std::optional<std::string> why = BelowFloor(kit.windows, kTestProgramsFloor)) {
+        for (const std::string& line : Lines(list.bytes))
+            tally.skipped += !line.empty();
+        Print("skipped the Win32 test programs: " + *why + "\n");
+        return tally;
+    }
     for (const std::string& line : Lines(list.bytes)) {
         if (line.empty()) continue;
         (RunTestProgram(kit, line) ? tally.passed : tally.failed) += 1;
@@ -159,65 +202,112 @@ Tally RunTestPrograms(const Kit& kit) {
     return tally;
 }
 
-// What a run deletes and changes on this machine: the fixed reset of every
-// scenario, and the folders the scenarios name, each once.
-void SayWhatItWouldDo(const Kit& kit) {
-    const MachineLayout& layout = kit.options.layout;
-    std::vector<std::string> inWindows, folders{layout.programDir};
-    for (const std::string& path : WatchedSystemFiles(layout))
-        AddPathOnce(inWindows, path);
-    int scenarios = 0;
-    for (const std::string& set : {kit.scenarios, kit.negatives}) {
-        for (const std::string& file : JsonFilesIn(set)) {
-            Scenario scenario;
-            try {
-                scenario = LoadScenario(file);
-            } catch (const ScenarioError&) {
-                continue; // a malformed control names nothing
-            }
-            ++scenarios;
-            AdaptToWindowsFolder(scenario, layout.windowsDir);
-            std::vector<std::string> paths = NamedFilePaths(scenario);
-            paths.insert(paths.end(), scenario.setup.folders.begin(), scenario.setup.folders.end());
-            for (const std::string& path : paths) {
-                if (FoldPath(path).rfind(FoldPath(layout.windowsDir) + "\\", 0) == 0) {
-                    AddPathOnce(inWindows, path);
-                    continue;
-                }
-                size_t cut = path.find('\\', 3);
-                AddPathOnce(folders, cut == std::string::npos ? path : path.substr(0, cut));
-            }
-        }
-    }
+std::string ListedPaths(const std::vector<std::string>& paths, const std::string& note = "") {
     std::string list;
-    for (const std::string& path : inWindows)
-        list += "      " + ShownPath(path) + "\n";
-    std::string folderList;
-    for (const std::string& folder : folders)
-        folderList += "      " + ShownPath(folder) + "\n";
+    for (const std::string& path : paths)
+        list += "      " + ShownPath(path) + note + "\n";
+    return list;
+}
+
+// What a run deletes and changes on this machine, and what it keeps and puts
+// back: the plan of its keeping, which names each thing once.
+void SayWhatItWouldDo(const Kit& kit, const KeepingPlan& plan, size_t scenarios, bool stopped) {
+    const MachineLayout& layout = kit.options.layout;
+    std::vector<std::string> inWindows, elsewhere, trees;
+    for (const std::string& path : plan.files)
+        (FoldPath(path).rfind(FoldPath(layout.windowsDir) + "\\", 0) == 0 ? inWindows : elsewhere)
+            .push_back(path);
+    for (const KeptTree& tree : plan.registry)
+        trees.push_back("      " + RootName(tree.root) + "\\" + ShownPath(tree.key) + "\n");
     Print("run-tests: nothing was run and nothing was changed.\n"
           "Started as \"run-tests.cmd /scratch\" from an administrator's command prompt, the kit\n"
-          "runs its test programs and " +
+          "runs its " +
           std::to_string(scenarios) +
-          " scenarios on this machine and, again and again:\n"
+          " scenarios and negative controls and, on Windows XP SP3 and later, its test\n"
+          "programs on this machine and, again and again:\n"
           "  - deletes the registry key HKEY_CURRENT_USER\\" +
           kClientRegistryKey +
           " and writes the scenarios' keys below it;\n"
           "  - deletes, writes and makes read-only these files of the Windows folder:\n" +
-          list +
+          ListedPaths(inWindows) +
           "    and rewrites win.ini's section [FontSubstitutes] wherever Windows keeps it (on NT\n"
-          "    Windows in HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\"
-          "FontSubstitutes);\n"
-          "    win.ini and the section are put back before each scenario as they were at the\n"
-          "    kit's first run;\n"
+          "    Windows in HKEY_LOCAL_MACHINE\\" +
+          kNtFontSubstitutesKey +
+          ");\n"
           "  - deletes and writes files in these folders (the first is emptied each time):\n" +
-          folderList +
+          ListedPaths(plan.wholeFolders) + ListedPaths(plan.folders) +
           "  - lets the test programs make and remove scratch keys below\n"
-          "    HKEY_CURRENT_USER\\Software and files in the folder for temporary files;\n"
-          "  - keeps its own state in " +
+          "    HKEY_CURRENT_USER\\Software and files in the folder for temporary files.\n"
+          "Before its first change it keeps, in " +
+          ShownPath(kit.state) +
+          "\\kept:\n"
+          "  - these registry keys whole (every key; every value's name, type and bytes):\n" +
+          Joined(trees, "") +
+          "  - the bytes and the read-only attribute of these files, or that they are absent:\n" +
+          ListedPaths(inWindows) + ListedPaths(elsewhere) +
+          "  - whether these folders exist and the names of all they hold (the first with\n"
+          "    every file's bytes):\n" +
+          ListedPaths(plan.wholeFolders) + ListedPaths(plan.folders) +
+          "After its last scenario it puts all of it back: the keys as they were, the files\n"
+          "with their bytes, a folder that did not exist removed, and from one that did\n"
+          "whatever the kit added; files there that the scenarios do not name it never\n"
+          "touches. Times are not kept. A run that is stopped leaves " +
+          ShownPath(kit.state) +
+          "\\kept\\running;\n"
+          "the next run puts that back before anything else" +
+          (stopped ? " (one was stopped here and is put back at the next run)" : "") +
+          ".\n"
+          "It keeps its own state in " +
           ShownPath(kit.state) + " and its log in " + ShownPath(kit.folder) +
           "\\run-tests.log.\n"
-          "Run it only on a machine whose state may be lost (a scratch virtual machine).\n");
+          "Anything else a test changes is not kept: where you can, run it on a virtual\n"
+          "machine with a snapshot to go back to.\n");
+}
+
+// Before the first suite: what a stopped run left goes back, then the machine
+// is kept. False when the kit must not run (it said why).
+bool PutBackAndKeep(const Kit& kit, const MachineKeeping& keeping, const KeepingPlan& plan) {
+    if (keeping.RunInProgress()) {
+        try {
+            std::vector<std::string> changed = keeping.PutBack();
+            Print("run-tests: a stopped run had not put the machine back; put back now: " +
+                  (changed.empty() ? std::string("nothing differed") : Joined(changed, "; ")) +
+                  "\n");
+        } catch (const MachineError& error) {
+            Print("run-tests: FAILED putting back what a stopped run left: " +
+                  std::string(error.what()) + "; nothing was run (" + ShownPath(kit.state) +
+                  "\\kept keeps it for the next start)\n");
+            return false;
+        }
+    } else {
+        Print("run-tests: no stopped run to put back\n");
+    }
+    try {
+        keeping.DiscardUnfinished();
+        RemoveTree(kit.options.layout.benchDir);
+        keeping.Keep(plan);
+    } catch (const MachineError& error) {
+        Print("run-tests: FAILED keeping the machine as it is: " + std::string(error.what()) +
+              "; nothing was run or changed\n");
+        return false;
+    }
+    return true;
+}
+
+// After the last suite. False when something could not be put back (said).
+bool PutBack(const Kit& kit, const MachineKeeping& keeping) {
+    Print("== putting the machine back\n");
+    try {
+        std::vector<std::string> changed = keeping.PutBack();
+        RemoveTree(kit.options.layout.benchDir);
+        Print("put back as the kit found it: " +
+              (changed.empty() ? std::string("nothing differed") : Joined(changed, "; ")) + "\n");
+        return true;
+    } catch (const MachineError& error) {
+        Print("FAILED putting the machine back: " + std::string(error.what()) + " (" +
+              ShownPath(kit.state) + "\\kept keeps it; the next start tries again)\n");
+        return false;
+    }
 }
 
 } // namespace
@@ -236,7 +326,12 @@ int main(int argc, char** argv) {
     options.layout.windowsDir = ThisWindowsFolder();
     options.layout.vornExe = kit.package + "\\VORN.EXE";
     options.layout.distDir = kit.package;
-    options.layout.benchDir = kit.state;
+    options.layout.benchDir = kit.state + "\\runner";
+    kit.windows = ThisWindowsVersion();
+    MachineKeeping keeping(kit.state + "\\kept");
+    std::vector<Scenario> scenarios = LoadAll(kit);
+    KeepingPlan plan =
+        KitKeepingPlan(options.layout, scenarios, kit.windows.platform == VER_PLATFORM_WIN32_NT);
 
     bool scratch = argc == 2 && FoldPath(argv[1]) == "/SCRATCH";
     if (argc > 2 || (argc == 2 && !scratch)) {
@@ -244,16 +339,20 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (!scratch) {
-        SayWhatItWouldDo(kit);
+        SayWhatItWouldDo(kit, plan, scenarios.size(), keeping.RunInProgress());
         return 2;
     }
-    std::string programFolder = FoldPath(options.layout.programDir);
-    if (FoldPath(kit.folder) == programFolder ||
-        FoldPath(kit.folder).rfind(programFolder + "\\", 0) == 0) {
-        std::fprintf(stderr,
-                     "run-tests: the kit must not lie in %s, which every scenario empties\n",
-                     options.layout.programDir.c_str());
-        return 2;
+    // Putting a folder back would take the kit's own state with it.
+    std::vector<std::string> changedFolders = plan.wholeFolders;
+    changedFolders.insert(changedFolders.end(), plan.folders.begin(), plan.folders.end());
+    for (const std::string& folder : changedFolders) {
+        if (FoldPath(kit.folder) == FoldPath(folder) ||
+            FoldPath(kit.folder).rfind(FoldPath(folder) + "\\", 0) == 0) {
+            std::fprintf(stderr,
+                         "run-tests: the kit must not lie in %s, which the scenarios change\n",
+                         folder.c_str());
+            return 2;
+        }
     }
     try {
         MakeFolders(kit.state);
@@ -262,27 +361,37 @@ int main(int argc, char** argv) {
         return 2;
     }
     logFile.open(kit.folder + "\\run-tests.log", std::ios::binary | std::ios::trunc);
-    Print("run-tests: on " + options.machineKind + ", Windows folder " +
+    Print("run-tests: " + DescribeWindows(kit.windows, GetACP(), NtdllVersionIfOther(kit.windows)) +
+          "; on " + options.machineKind + ", Windows folder " +
           ShownPath(options.layout.windowsDir) + "\n");
+    if (!PutBackAndKeep(kit, keeping, plan)) return 2;
 
     const struct {
         const char* name;
         std::function<Tally()> run;
     } suites[] = {
-        {"Win32 test programs", [&] { return RunTestPrograms(kit); }},
         {"scenarios",
          [&] { return RunScenarioFiles(JsonFilesIn(kit.scenarios), options, Print, {}); }},
         {"negative controls", [&] { return CheckNegativeControls(kit.negatives, options, Print); }},
+        {"Win32 test programs", [&] { return RunTestPrograms(kit); }},
     };
     Tally whole;
     std::string counts;
     for (const auto& suite : suites) {
         Print(std::string("== ") + suite.name + "\n");
-        Tally tally = suite.run();
+        Tally tally;
+        try {
+            tally = suite.run();
+        } catch (const std::exception& error) {
+            Print(std::string("FAILED ") + suite.name + ": the kit failed: " + error.what() + "\n");
+            ++tally.failed;
+        }
         counts += std::string(suite.name) + ": " + tally.Counts() + "\n";
         Print(std::string(suite.name) + ": " + tally.Counts() + "\n");
         whole += tally;
     }
-    Print("\n" + counts + "kit: " + whole.Counts() + "\n");
-    return whole.failed ? 1 : 0;
+    bool putBack = PutBack(kit, keeping);
+    Print("\n" + counts + "kit: " + whole.Counts() + (putBack ? "" : "; the machine NOT put back") +
+          "\n");
+    return whole.failed || !putBack ? 1 : 0;
 }

@@ -14,17 +14,52 @@
 namespace vorn::runner {
 namespace {
 
-std::vector<std::string> SubkeyNames(HKEY key) {
+// A tree kept to be put back must be read whole (`strict`): what cannot be
+// read throws rather than being left out. The summary lists what it can.
+void ThrowIfStrict(bool strict, LONG result, const std::string& what) {
+    if (strict) throw MachineError("cannot read " + robot::Cp932ToUtf8(what) + ErrorSuffix(result));
+}
+
+std::vector<std::string> SubkeyNames(HKEY key, const std::string& path, bool strict) {
     std::vector<std::string> names;
     char name[1024];
     for (DWORD index = 0;; ++index) {
         DWORD length = sizeof name;
-        if (RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
+        LONG result = RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (result == ERROR_NO_MORE_ITEMS) break;
+        if (result != ERROR_SUCCESS) {
+            ThrowIfStrict(strict, result, "the subkeys of " + path);
             break;
+        }
         names.emplace_back(name, length);
     }
     return names;
+}
+
+// The key's values in the order it gives them.
+std::vector<std::pair<std::string, RegistryData>> ValuesOf(HKEY key, const std::string& path,
+                                                           bool strict) {
+    std::vector<std::pair<std::string, RegistryData>> values;
+    for (DWORD index = 0;; ++index) {
+        char name[16384];
+        DWORD nameLength = sizeof name, type = 0, size = 0;
+        LONG result = RegEnumValueA(key, index, name, &nameLength, nullptr, &type, nullptr, &size);
+        if (result == ERROR_NO_MORE_ITEMS) break;
+        if (result != ERROR_SUCCESS) {
+            ThrowIfStrict(strict, result, "the values of " + path);
+            break;
+        }
+        RegistryData data{type, std::string(size, '\0')};
+        nameLength = sizeof name;
+        result = RegEnumValueA(key, index, name, &nameLength, nullptr, &type,
+                               reinterpret_cast<BYTE*>(data.bytes.data()), &size);
+        if (result == ERROR_SUCCESS)
+            data.bytes.resize(size);
+        else
+            ThrowIfStrict(strict, result, "a value of " + path);
+        values.emplace_back(std::string(name, nameLength), data);
+    }
+    return values;
 }
 
 std::vector<std::string> SplitStrings(const std::string& bytes) {
@@ -47,20 +82,7 @@ std::string UpToZero(const std::string& bytes) {
 void ListKey(HKEY key, const std::string& path, bool exact, std::vector<std::string>& lines) {
     std::string heading = robot::Cp932ToUtf8(path);
     lines.push_back(heading.insert(0, 1, '[') + ']');
-    std::vector<std::pair<std::string, RegistryData>> values;
-    for (DWORD index = 0;; ++index) {
-        char name[16384];
-        DWORD nameLength = sizeof name, type = 0, size = 0;
-        if (RegEnumValueA(key, index, name, &nameLength, nullptr, &type, nullptr, &size) !=
-            ERROR_SUCCESS)
-            break;
-        RegistryData data{type, std::string(size, '\0')};
-        nameLength = sizeof name;
-        if (RegEnumValueA(key, index, name, &nameLength, nullptr, &type,
-                          reinterpret_cast<BYTE*>(data.bytes.data()), &size) == ERROR_SUCCESS)
-            data.bytes.resize(size);
-        values.emplace_back(std::string(name, nameLength), data);
-    }
+    std::vector<std::pair<std::string, RegistryData>> values = ValuesOf(key, path, false);
     std::sort(values.begin(), values.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
     for (const auto& [name, data] : values)
@@ -69,12 +91,57 @@ void ListKey(HKEY key, const std::string& path, bool exact, std::vector<std::str
             DescribeData(data) +
             (exact ? " (" + std::to_string(data.bytes.size()) + " bytes " + ToHex(data.bytes) + ")"
                    : std::string()));
-    std::vector<std::string> children = SubkeyNames(key);
+    std::vector<std::string> children = SubkeyNames(key, path, false);
     std::sort(children.begin(), children.end());
     for (const std::string& child : children) {
         ScopedKey sub;
         if (RegOpenKeyExA(key, child.c_str(), 0, KEY_READ, sub.Put()) == ERROR_SUCCESS)
             ListKey(sub.Get(), path + "\\" + child, exact, lines);
+    }
+}
+
+void ReadKey(HKEY key, const std::string& path, std::vector<KeyRecord>& tree) {
+    tree.push_back({path, ValuesOf(key, path, true)});
+    for (const std::string& child : SubkeyNames(key, path, true)) {
+        ScopedKey sub;
+        LONG result = RegOpenKeyExA(key, child.c_str(), 0, KEY_READ, sub.Put());
+        if (result != ERROR_SUCCESS) ThrowIfStrict(true, result, path + "\\" + child);
+        ReadKey(sub.Get(), path + "\\" + child, tree);
+    }
+}
+
+bool SameValues(const std::vector<std::pair<std::string, RegistryData>>& a,
+                const std::vector<std::pair<std::string, RegistryData>>& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i].first != b[i].first || a[i].second.type != b[i].second.type ||
+            a[i].second.bytes != b[i].second.bytes)
+            return false;
+    return true;
+}
+
+// Makes the key and gives it exactly `record`'s values, in their order.
+void WriteKeyRecord(HKEY root, const KeyRecord& record,
+                    const std::vector<std::pair<std::string, RegistryData>>& now) {
+    std::string shown = RootName(root) + "\\" + robot::Cp932ToUtf8(record.path);
+    ScopedKey key;
+    LONG result = RegCreateKeyExA(root, record.path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE,
+                                  nullptr, key.Put(), nullptr);
+    if (result != ERROR_SUCCESS)
+        throw MachineError("cannot make the key " + shown + ErrorSuffix(result));
+    for (const auto& value : now) {
+        result = RegDeleteValueA(key.Get(), value.first.c_str());
+        if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND)
+            throw MachineError("cannot remove the value " + ShownText(value.first) + " of " +
+                               shown + ErrorSuffix(result));
+    }
+    for (const auto& [name, data] : record.values) {
+        result = RegSetValueExA(key.Get(), name.c_str(), 0, data.type,
+                                reinterpret_cast<const BYTE*>(data.bytes.data()),
+                                static_cast<DWORD>(data.bytes.size()));
+        if (result != ERROR_SUCCESS)
+            throw MachineError("cannot write the value " + ShownText(name) + " of " + shown +
+                               ErrorSuffix(result));
     }
 }
 
@@ -165,6 +232,49 @@ bool SameData(const RegistryData& expected, const RegistryData& actual) {
     default:
         return expected.bytes == actual.bytes;
     }
+}
+
+std::string RootName(HKEY root) {
+    return root == HKEY_LOCAL_MACHINE ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
+}
+
+std::vector<KeyRecord> ReadKeyTree(HKEY root, const std::string& path) {
+    std::vector<KeyRecord> tree;
+    ScopedKey key;
+    LONG result = RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.Put());
+    if (result == ERROR_FILE_NOT_FOUND) return tree;
+    if (result != ERROR_SUCCESS) ThrowIfStrict(true, result, RootName(root) + "\\" + path);
+    ReadKey(key.Get(), path, tree);
+    return tree;
+}
+
+bool MakeKeyTreeHold(HKEY root, const std::string& path, const std::vector<KeyRecord>& tree) {
+    std::vector<KeyRecord> now = ReadKeyTree(root, path);
+    // Names as written, case too: a key that differs only in case is made
+    // anew, so that regedit shows it as it was.
+    auto find = [](const std::vector<KeyRecord>& in, const std::string& keyPath) {
+        return std::find_if(in.begin(), in.end(),
+                            [&](const KeyRecord& record) { return record.path == keyPath; });
+    };
+    bool changed = false;
+    // The keys it lacks, each with what is below it; a key below one already
+    // removed counts as removed.
+    for (const KeyRecord& record : now) {
+        if (find(tree, record.path) != tree.end()) continue;
+        LONG result = tree_removal::DeleteKeyTree(root, record.path);
+        if (result != ERROR_SUCCESS)
+            throw MachineError("cannot remove the registry key " + RootName(root) + "\\" +
+                               robot::Cp932ToUtf8(record.path) + ErrorSuffix(result));
+        changed = true;
+    }
+    for (const KeyRecord& record : tree) {
+        auto current = find(now, record.path);
+        if (current != now.end() && SameValues(current->values, record.values)) continue;
+        WriteKeyRecord(root, record,
+                       current == now.end() ? decltype(record.values){} : current->values);
+        changed = true;
+    }
+    return changed;
 }
 
 std::vector<std::string> ListTree(const std::string& path, bool exact) {

@@ -1,11 +1,14 @@
 // The test machine's registry below HKEY_CURRENT_USER: writing what a
 // scenario sets up, reading back what the run left, and listing a whole tree
-// for the summary. Key paths and names are code page 932.
+// for the summary; and, below any root, reading a tree whole and bringing it
+// back to what was read (the kit's keeping, machine_keeping.h). Key paths and
+// names are code page 932.
 #pragma once
 
 #include "tools/runner/scenario.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vorn::runner {
@@ -33,5 +36,25 @@ bool SameData(const RegistryData& expected, const RegistryData& actual);
 // a single line "(absent)" when the key does not exist. `exact` adds every
 // value's size and bytes, so that two lists are equal only for equal trees.
 std::vector<std::string> ListTree(const std::string& key, bool exact = false);
+
+// One key of a tree as the ANSI registry functions read it: its path below
+// the root and its values in the order the key gives them (the order regedit
+// shows), each with its type and exact bytes.
+struct KeyRecord {
+    std::string path;
+    std::vector<std::pair<std::string, RegistryData>> values;
+};
+// Every key below `key` of `root`, the key first, each before its subkeys;
+// empty when the key does not exist. Throws MachineError on a key or value
+// that cannot be read: a tree read in part must never be taken for whole.
+std::vector<KeyRecord> ReadKeyTree(HKEY root, const std::string& key);
+// Brings `key` of `root` to hold exactly `tree` (as ReadKeyTree gave it; empty:
+// no key): removes the keys it lacks, makes the keys it has, and rewrites the
+// values of each key whose values differ, in their order. A key that already
+// holds its values is not written. Returns whether anything changed; throws
+// MachineError on the first write that fails.
+bool MakeKeyTreeHold(HKEY root, const std::string& key, const std::vector<KeyRecord>& tree);
+// "HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE", for messages.
+std::string RootName(HKEY root);
 
 } // namespace vorn::runner
