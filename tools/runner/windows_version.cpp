@@ -87,11 +87,14 @@ std::string WindowsName(const WindowsVersion& version) {
 }
 
 std::optional<std::string> BelowFloor(const WindowsVersion& version, const WindowsFloor& floor) {
-    // 95 to ME number below every NT floor the kit has (4.x against 5.x).
-    WORD servicePack = version.platform == VER_PLATFORM_WIN32_NT ? version.servicePack : 0;
-    if (std::tie(version.major, version.minor, servicePack) >=
-        std::tie(floor.major, floor.minor, floor.servicePack))
+    if (version.platform != VER_PLATFORM_WIN32_NT) {
+        if (floor.onNineX &&
+            std::tie(version.major, version.minor) >= std::tie(floor.nineXMajor, floor.nineXMinor))
+            return std::nullopt;
+    } else if (std::tie(version.major, version.minor, version.servicePack) >=
+               std::tie(floor.major, floor.minor, floor.servicePack)) {
         return std::nullopt;
+    }
     return std::string("they need ") + floor.name + " or later: this is " + WindowsName(version);
 }
 

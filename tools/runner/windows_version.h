@@ -3,6 +3,8 @@
 // older Windows (HKCU\Software\Wine "Version") reports that Windows here too.
 #pragma once
 
+#include "test_programs_floor.h"
+
 #include <windows.h>
 
 #include <optional>
@@ -27,19 +29,18 @@ WindowsVersion ThisWindowsVersion();
 // kit's do not), ...
 std::string WindowsName(const WindowsVersion& version);
 
-// The oldest Windows a suite runs on.
+// The oldest Windows a suite runs on, in each family.
 struct WindowsFloor {
-    DWORD major, minor;
+    bool onNineX;                 // whether any of 95, 98 and ME will do
+    DWORD nineXMajor, nineXMinor; // the oldest of them
+    DWORD major, minor;           // the oldest NT
     WORD servicePack;
-    const char* name;
+    const char* name; // the oldest NT's name
 };
 
-// The Win32 test programs (GoogleTest and the runtimes it needs) start on
-// Windows XP SP3 and later. The import audit keeps the floor of the shipped
-// programs in tools/imports/ (audit-imports holds their imports to XP SP3
-// through first-versions.tsv); this floor belongs beside it, in one table,
-// and moves there when the audit keeps its floors in one.
-constexpr WindowsFloor kTestProgramsFloor{5, 1, 3, "Windows XP SP3"};
+// The Win32 test programs' floor, from the import audit's table of every
+// program's floor (tools/imports/floors.tsv).
+constexpr WindowsFloor kTestProgramsFloor VORN_TEST_PROGRAMS_FLOOR;
 
 // Why a suite with `floor` cannot run on `version` ("they need Windows XP SP3
 // or later: this is Windows 98"); nullopt when it can.
