@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 
 namespace vorn::faults {
@@ -25,6 +26,7 @@ struct Settings {
     long number = 0;
     std::string log;
     const PersonalityName* personality = &kPersonalities[0];
+    std::string personalityLog; // where the plays go when `log` is empty
 };
 // Made before every other static object of the program (and the hooks
 // installed right after, below), so that no start-up code runs unhooked.
@@ -32,6 +34,8 @@ Settings g_settings __attribute__((init_priority(101)));
 long g_calls = 0;
 // Handles opened for writing, with their paths.
 std::map<HANDLE, std::string> g_written __attribute__((init_priority(101)));
+// The plays logged so far: each is logged once a process.
+std::set<std::string> g_plays __attribute__((init_priority(101)));
 
 // The real functions, filled at start-up.
 #define VORN_REAL(name) decltype(&::name) Real##name = nullptr
@@ -56,19 +60,42 @@ VORN_REAL(RegDeleteValueA);
 VORN_REAL(RegCreateKeyExA);
 VORN_REAL(RegDeleteKeyA);
 VORN_REAL(CreateSemaphoreW);
+VORN_REAL(GetHandleInformation);
+VORN_REAL(TryEnterCriticalSection);
+VORN_REAL(GetProcAddress);
+VORN_REAL(RegQueryInfoKeyA);
+VORN_REAL(RegEnumKeyExA);
+VORN_REAL(GetSystemDirectoryA);
+VORN_REAL(GetWindowsDirectoryA);
+VORN_REAL(GetModuleFileNameA);
 #undef VORN_REAL
 
-void LogLine(const std::string& line) {
-    if (g_settings.log.empty()) return;
+void AppendLine(const std::string& path, const std::string& line) {
+    if (path.empty()) return;
     // Opened and closed per line: the line must be on disk even if the
     // process ends at the very next instruction.
-    HANDLE log = RealCreateFileA(g_settings.log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+    HANDLE log = RealCreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (log == INVALID_HANDLE_VALUE) return;
     const std::string text = line + "\n";
     DWORD done = 0;
     RealWriteFile(log, text.data(), static_cast<DWORD>(text.size()), &done, nullptr);
     RealCloseHandle(log);
+}
+
+void LogLine(const std::string& line) {
+    AppendLine(g_settings.log, line);
+}
+
+// What the personality played, once a process: to the sweep's log when it
+// runs, else to the personality's own.
+void LogPlay(const std::string& line) {
+    if (!g_plays.insert(line).second) return;
+    AppendLine(g_settings.log.empty() ? g_settings.personalityLog : g_settings.log, line);
+}
+
+bool Playing() {
+    return g_settings.personality->major != 0;
 }
 
 [[noreturn]] void Die() {
@@ -134,7 +161,7 @@ BOOL Failed(DWORD error) {
 // call fails at once and changes nothing.
 bool PlaysStub(const char* function) {
     if (!g_settings.personality->nineX) return false;
-    LogLine(std::string("played ") + function + ": a stub on " + g_settings.personality->name);
+    LogPlay(std::string("played ") + function + ": a stub on " + g_settings.personality->name);
     SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
     return true;
 }
@@ -308,6 +335,107 @@ HANDLE WINAPI HookCreateSemaphoreW(LPSECURITY_ATTRIBUTES sa, LONG initial, LONG 
     return RealCreateSemaphoreW(sa, initial, most, name);
 }
 
+// Imported by the posix threads runtime that the twins link (the shipped
+// programs link the win32 one, which needs neither).
+BOOL WINAPI HookGetHandleInformation(HANDLE handle, LPDWORD flags) {
+    if (PlaysStub("GetHandleInformation")) return FALSE;
+    return RealGetHandleInformation(handle, flags);
+}
+
+// 98 exports it, but it never enters.
+BOOL WINAPI HookTryEnterCriticalSection(LPCRITICAL_SECTION section) {
+    if (PlaysStub("TryEnterCriticalSection")) return FALSE;
+    return RealTryEnterCriticalSection(section);
+}
+
+std::string FileNamePart(const std::string& path) {
+    return path.substr(path.find_last_of('\\') + 1);
+}
+
+// What the program and its runtime look up in Windows' own libraries is found
+// only where the Windows played has it (personality.h): Wine's libraries
+// export everything up to Windows 10 whatever version Wine reports. A library
+// of the program's own, or none of the system folder's, is looked in as it is.
+FARPROC WINAPI HookGetProcAddress(HMODULE module, LPCSTR name) {
+    char path[MAX_PATH] = "";
+    char system[MAX_PATH] = "";
+    const DWORD length = RealGetModuleFileNameA(module, path, sizeof path);
+    const UINT systemLength = RealGetSystemDirectoryA(system, sizeof system);
+    if (!Playing() || length == 0 || length >= sizeof path || systemLength == 0 ||
+        systemLength >= sizeof system ||
+        CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path, systemLength, system,
+                       systemLength) != CSTR_EQUAL ||
+        path[systemLength] != '\\')
+        return RealGetProcAddress(module, name);
+    const std::string library = FileNamePart(path);
+    // A name whose pointer fits in 16 bits is an ordinal.
+    const bool byOrdinal = (reinterpret_cast<ULONG_PTR>(name) >> 16) == 0;
+    const FunctionOnPersonality known =
+        byOrdinal ? FunctionOnPersonality{false, nullptr}
+                  : LookUpFunction(*g_settings.personality, library.c_str(), name);
+    if (known.found) return RealGetProcAddress(module, name);
+    const std::string function =
+        byOrdinal ? "#" + std::to_string(reinterpret_cast<ULONG_PTR>(name)) : name;
+    LogPlay("refused GetProcAddress " + library + " " + function + ": " +
+            (known.firstWindows
+                 ? std::string("first in ") + known.firstWindows
+                 : std::string("not known to be on ") + g_settings.personality->title +
+                       " (tools/faults/personality.cpp)"));
+    SetLastError(ERROR_PROC_NOT_FOUND);
+    return nullptr;
+}
+
+// Windows 98 gives the longest subkey name in bytes, NT in characters: a
+// name of 10 double-byte characters is 20 on 98 and 10 on NT, which is why
+// the program doubles NT's figure on a double-byte system. Wine gives
+// characters under every Windows version it is set to: 8 for a name of 8
+// double-byte characters (16 bytes) with Version=win98 as with its NT
+// default (Wine 8.0, 64-bit, code page 932). So on 98 the figure is counted
+// again here, in bytes, from the names themselves; like NT's it leaves out the
+// terminating zero, the smaller of the two readings 98's documentation allows.
+LONG WINAPI HookRegQueryInfoKeyA(HKEY key, LPSTR keyClass, LPDWORD classLength, LPDWORD reserved,
+                                 LPDWORD subkeys, LPDWORD longestSubkey, LPDWORD longestClass,
+                                 LPDWORD values, LPDWORD longestValueName, LPDWORD longestValue,
+                                 LPDWORD securityLength, PFILETIME written) {
+    const LONG result = RealRegQueryInfoKeyA(key, keyClass, classLength, reserved, subkeys,
+                                             longestSubkey, longestClass, values, longestValueName,
+                                             longestValue, securityLength, written);
+    if (result != ERROR_SUCCESS || !longestSubkey || !g_settings.personality->nineX) return result;
+    // A key name is at most 255 characters, 510 bytes.
+    char name[512];
+    DWORD bytes = 0;
+    for (DWORD index = 0;; ++index) {
+        DWORD size = sizeof name;
+        const LONG found =
+            RealRegEnumKeyExA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr);
+        if (found == ERROR_NO_MORE_ITEMS) break;
+        if (found == ERROR_SUCCESS && size > bytes) bytes = size;
+    }
+    if (bytes != *longestSubkey)
+        LogPlay("played RegQueryInfoKeyA: the longest subkey name " + std::to_string(bytes) +
+                " bytes on " + g_settings.personality->name + ", where Wine gives " +
+                std::to_string(*longestSubkey) + " characters");
+    *longestSubkey = bytes;
+    return result;
+}
+
+// Windows 98's system folder is the Windows folder's SYSTEM, which holds no
+// notepad.exe (98 keeps it in the Windows folder itself); Wine gives
+// system32, which holds one, under every version it is set to.
+UINT WINAPI HookGetSystemDirectoryA(LPSTR buffer, UINT size) {
+    char windows[MAX_PATH];
+    const UINT length = RealGetWindowsDirectoryA(windows, sizeof windows);
+    if (!g_settings.personality->nineX || length == 0 || length >= sizeof windows)
+        return RealGetSystemDirectoryA(buffer, size);
+    const std::string folder = std::string(windows, length) + "\\SYSTEM";
+    LogPlay("played GetSystemDirectoryA: " + folder + " on " + g_settings.personality->name);
+    // As Windows: the length without the zero when it fits, else the size
+    // the buffer would need.
+    if (!buffer || size <= folder.size()) return static_cast<UINT>(folder.size() + 1);
+    std::memcpy(buffer, folder.c_str(), folder.size() + 1);
+    return static_cast<UINT>(folder.size());
+}
+
 struct Hook {
     const char* module;
     const char* name;
@@ -339,7 +467,21 @@ const Hook kHooks[] = {
     VORN_HOOK("advapi32.dll", RegCreateKeyExA),
     VORN_HOOK("advapi32.dll", RegDeleteKeyA),
     VORN_HOOK("kernel32.dll", CreateSemaphoreW),
+    VORN_HOOK("kernel32.dll", GetHandleInformation),
+    VORN_HOOK("kernel32.dll", TryEnterCriticalSection),
+    VORN_HOOK("kernel32.dll", GetProcAddress),
+    VORN_HOOK("advapi32.dll", RegQueryInfoKeyA),
+    VORN_HOOK("kernel32.dll", GetSystemDirectoryA),
 };
+// Not hooked; the hooks call them.
+#define VORN_HELPER(module, name)                                                                  \
+    { module, #name, reinterpret_cast<void**>(&Real##name), nullptr }
+const Hook kHelpers[] = {
+    VORN_HELPER("advapi32.dll", RegEnumKeyExA),
+    VORN_HELPER("kernel32.dll", GetWindowsDirectoryA),
+    VORN_HELPER("kernel32.dll", GetModuleFileNameA),
+};
+#undef VORN_HELPER
 #undef VORN_HOOK
 
 // Functions by which a program can change the machine. One the program
@@ -480,11 +622,32 @@ bool ChangesTheMachine(const char* name) {
 }
 
 void ReadPersonality() {
-    char value[32] = {};
-    const DWORD length = GetEnvironmentVariableA(kPersonalityVariable, value, sizeof value);
+    char value[MAX_PATH] = {};
+    DWORD length = GetEnvironmentVariableA(kPersonalityVariable, value, sizeof value);
     if (length == 0 || length >= sizeof value) return;
-    for (const PersonalityName& personality : kPersonalities)
-        if (std::strcmp(personality.name, value) == 0) g_settings.personality = &personality;
+    if (const PersonalityName* personality = FindPersonality(value))
+        g_settings.personality = personality;
+    length = GetEnvironmentVariableA(kPersonalityLogVariable, value, sizeof value);
+    if (length != 0 && length < sizeof value) g_settings.personalityLog = value;
+}
+
+// The version is Wine's to report (tools/bench/personality sets it); a twin
+// that plays one Windows on a Wine that reports another says so.
+void CheckReportedVersion() {
+    if (!Playing()) return;
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version)) return;
+    const bool nineX = version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+    const PersonalityName& played = *g_settings.personality;
+    if (version.dwMajorVersion == played.major && version.dwMinorVersion == played.minor &&
+        nineX == played.nineX)
+        return;
+    LogPlay(std::string("refused the version: Wine reports ") +
+            std::to_string(version.dwMajorVersion) + "." + std::to_string(version.dwMinorVersion) +
+            (nineX ? " (9x)" : " (NT)") + ", not " + played.title + "'s " +
+            std::to_string(played.major) + "." + std::to_string(played.minor) +
+            ": set it with tools/bench/personality " + played.name);
 }
 
 void ReadSettings() {
@@ -542,13 +705,19 @@ struct Installer {
 Installer g_installer __attribute__((init_priority(101)));
 
 Installer::Installer() {
-    for (const Hook& hook : kHooks)
+    const auto findReal = [](const Hook& hook) {
         *hook.real =
             reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA(hook.module), hook.name));
+    };
+    for (const Hook& hook : kHooks)
+        findReal(hook);
+    for (const Hook& hook : kHelpers)
+        findReal(hook);
     ReadSettings();
     ReadPersonality();
-    if (g_settings.mode == Mode::Off && g_settings.personality == &kPersonalities[0]) return;
+    if (g_settings.mode == Mode::Off && !Playing()) return;
     if (g_settings.mode != Mode::Off) LogLine("start");
+    CheckReportedVersion();
     PatchImports();
 }
 
