@@ -6,6 +6,7 @@
 // through addresses asked of the system, never through the patched table, so
 // they are neither counted nor faulted.
 #include "tools/faults/fault_hook.h"
+#include "tools/faults/hook_tables_win32.h"
 
 #include <windows.h>
 
@@ -38,7 +39,6 @@ std::map<HANDLE, std::string> g_written __attribute__((init_priority(101)));
 std::set<std::string> g_plays __attribute__((init_priority(101)));
 
 // The real functions, filled at start-up.
-#define VORN_REAL(name) decltype(&::name) Real##name = nullptr
 VORN_REAL(CreateFileA);
 VORN_REAL(WriteFile);
 VORN_REAL(FlushFileBuffers);
@@ -62,13 +62,6 @@ VORN_REAL(RegDeleteKeyA);
 VORN_REAL(CreateSemaphoreW);
 VORN_REAL(GetHandleInformation);
 VORN_REAL(TryEnterCriticalSection);
-VORN_REAL(GetProcAddress);
-VORN_REAL(RegQueryInfoKeyA);
-VORN_REAL(RegEnumKeyExA);
-VORN_REAL(GetSystemDirectoryA);
-VORN_REAL(GetWindowsDirectoryA);
-VORN_REAL(GetModuleFileNameA);
-#undef VORN_REAL
 
 void AppendLine(const std::string& path, const std::string& line) {
     if (path.empty()) return;
@@ -87,12 +80,18 @@ void LogLine(const std::string& line) {
     AppendLine(g_settings.log, line);
 }
 
-// What the personality played, once a process: to the sweep's log when it
-// runs, else to the personality's own.
+} // namespace
+
+const PersonalityName& Personality() {
+    return *g_settings.personality;
+}
+
 void LogPlay(const std::string& line) {
     if (!g_plays.insert(line).second) return;
     AppendLine(g_settings.log.empty() ? g_settings.personalityLog : g_settings.log, line);
 }
+
+namespace {
 
 bool Playing() {
     return g_settings.personality->major != 0;
@@ -348,103 +347,6 @@ BOOL WINAPI HookTryEnterCriticalSection(LPCRITICAL_SECTION section) {
     return RealTryEnterCriticalSection(section);
 }
 
-std::string FileNamePart(const std::string& path) {
-    return path.substr(path.find_last_of('\\') + 1);
-}
-
-// What the program and its runtime look up in Windows' own libraries is found
-// only where the Windows played has it (personality.h): Wine's libraries
-// export everything up to Windows 10 whatever version Wine reports. A library
-// of the program's own, or none of the system folder's, is looked in as it is.
-FARPROC WINAPI HookGetProcAddress(HMODULE module, LPCSTR name) {
-    char path[MAX_PATH] = "";
-    char system[MAX_PATH] = "";
-    const DWORD length = RealGetModuleFileNameA(module, path, sizeof path);
-    const UINT systemLength = RealGetSystemDirectoryA(system, sizeof system);
-    if (!Playing() || length == 0 || length >= sizeof path || systemLength == 0 ||
-        systemLength >= sizeof system ||
-        CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path, systemLength, system,
-                       systemLength) != CSTR_EQUAL ||
-        path[systemLength] != '\\')
-        return RealGetProcAddress(module, name);
-    const std::string library = FileNamePart(path);
-    // A name whose pointer fits in 16 bits is an ordinal.
-    const bool byOrdinal = (reinterpret_cast<ULONG_PTR>(name) >> 16) == 0;
-    const FunctionOnPersonality known =
-        byOrdinal ? FunctionOnPersonality{false, nullptr}
-                  : LookUpFunction(*g_settings.personality, library.c_str(), name);
-    if (known.found) return RealGetProcAddress(module, name);
-    const std::string function =
-        byOrdinal ? "#" + std::to_string(reinterpret_cast<ULONG_PTR>(name)) : name;
-    LogPlay("refused GetProcAddress " + library + " " + function + ": " +
-            (known.firstWindows
-                 ? std::string("first in ") + known.firstWindows
-                 : std::string("not known to be on ") + g_settings.personality->title +
-                       " (tools/faults/personality.cpp)"));
-    SetLastError(ERROR_PROC_NOT_FOUND);
-    return nullptr;
-}
-
-// Windows 98 gives the longest subkey name in bytes, NT in characters: a
-// name of 10 double-byte characters is 20 on 98 and 10 on NT, which is why
-// the program doubles NT's figure on a double-byte system. Wine gives
-// characters under every Windows version it is set to: 8 for a name of 8
-// double-byte characters (16 bytes) with Version=win98 as with its NT
-// default (Wine 8.0, 64-bit, code page 932). So on 98 the figure is counted
-// again here, in bytes, from the names themselves; like NT's it leaves out the
-// terminating zero, the smaller of the two readings 98's documentation allows.
-LONG WINAPI HookRegQueryInfoKeyA(HKEY key, LPSTR keyClass, LPDWORD classLength, LPDWORD reserved,
-                                 LPDWORD subkeys, LPDWORD longestSubkey, LPDWORD longestClass,
-                                 LPDWORD values, LPDWORD longestValueName, LPDWORD longestValue,
-                                 LPDWORD securityLength, PFILETIME written) {
-    const LONG result = RealRegQueryInfoKeyA(key, keyClass, classLength, reserved, subkeys,
-                                             longestSubkey, longestClass, values, longestValueName,
-                                             longestValue, securityLength, written);
-    if (result != ERROR_SUCCESS || !longestSubkey || !g_settings.personality->nineX) return result;
-    // A key name is at most 255 characters, 510 bytes.
-    char name[512];
-    DWORD bytes = 0;
-    for (DWORD index = 0;; ++index) {
-        DWORD size = sizeof name;
-        const LONG found =
-            RealRegEnumKeyExA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr);
-        if (found == ERROR_NO_MORE_ITEMS) break;
-        if (found == ERROR_SUCCESS && size > bytes) bytes = size;
-    }
-    if (bytes != *longestSubkey)
-        LogPlay("played RegQueryInfoKeyA: the longest subkey name " + std::to_string(bytes) +
-                " bytes on " + g_settings.personality->name + ", where Wine gives " +
-                std::to_string(*longestSubkey) + " characters");
-    *longestSubkey = bytes;
-    return result;
-}
-
-// Windows 98's system folder is the Windows folder's SYSTEM, which holds no
-// notepad.exe (98 keeps it in the Windows folder itself); Wine gives
-// system32, which holds one, under every version it is set to.
-UINT WINAPI HookGetSystemDirectoryA(LPSTR buffer, UINT size) {
-    char windows[MAX_PATH];
-    const UINT length = RealGetWindowsDirectoryA(windows, sizeof windows);
-    if (!g_settings.personality->nineX || length == 0 || length >= sizeof windows)
-        return RealGetSystemDirectoryA(buffer, size);
-    const std::string folder = std::string(windows, length) + "\\SYSTEM";
-    LogPlay("played GetSystemDirectoryA: " + folder + " on " + g_settings.personality->name);
-    // As Windows: the length without the zero when it fits, else the size
-    // the buffer would need.
-    if (!buffer || size <= folder.size()) return static_cast<UINT>(folder.size() + 1);
-    std::memcpy(buffer, folder.c_str(), folder.size() + 1);
-    return static_cast<UINT>(folder.size());
-}
-
-struct Hook {
-    const char* module;
-    const char* name;
-    void** real;
-    void* hook;
-};
-
-#define VORN_HOOK(module, name)                                                                    \
-    { module, #name, reinterpret_cast<void**>(&Real##name), reinterpret_cast<void*>(&Hook##name) }
 const Hook kHooks[] = {
     VORN_HOOK("kernel32.dll", CreateFileA),
     VORN_HOOK("kernel32.dll", WriteFile),
@@ -469,20 +371,7 @@ const Hook kHooks[] = {
     VORN_HOOK("kernel32.dll", CreateSemaphoreW),
     VORN_HOOK("kernel32.dll", GetHandleInformation),
     VORN_HOOK("kernel32.dll", TryEnterCriticalSection),
-    VORN_HOOK("kernel32.dll", GetProcAddress),
-    VORN_HOOK("advapi32.dll", RegQueryInfoKeyA),
-    VORN_HOOK("kernel32.dll", GetSystemDirectoryA),
 };
-// Not hooked; the hooks call them.
-#define VORN_HELPER(module, name)                                                                  \
-    { module, #name, reinterpret_cast<void**>(&Real##name), nullptr }
-const Hook kHelpers[] = {
-    VORN_HELPER("advapi32.dll", RegEnumKeyExA),
-    VORN_HELPER("kernel32.dll", GetWindowsDirectoryA),
-    VORN_HELPER("kernel32.dll", GetModuleFileNameA),
-};
-#undef VORN_HELPER
-#undef VORN_HOOK
 
 // Functions by which a program can change the machine. One the program
 // imports without a hook above is reported, and the sweep fails on it.
@@ -612,6 +501,8 @@ const char* const kMachineChanging[] = {
 const Hook* HookFor(const char* name) {
     for (const Hook& hook : kHooks)
         if (std::strcmp(hook.name, name) == 0) return &hook;
+    for (const Hook& hook : PersonalityHooks())
+        if (hook.hook && std::strcmp(hook.name, name) == 0) return &hook;
     return nullptr;
 }
 
@@ -711,7 +602,7 @@ Installer::Installer() {
     };
     for (const Hook& hook : kHooks)
         findReal(hook);
-    for (const Hook& hook : kHelpers)
+    for (const Hook& hook : PersonalityHooks())
         findReal(hook);
     ReadSettings();
     ReadPersonality();
