@@ -24,7 +24,7 @@ WINKIT_ARCH ?= win32
 WINKIT     := dist/vorn-winkit-$(VERSION)$(if $(filter win64,$(WINKIT_ARCH)),-win64).zip
 
 .PHONY: all native win test test-all test-native test-windows test-wine e2e e2e-run negative-run import-audit bench bench-run \
-        faults faults-run mutants mutants-run \
+        faults faults-run personalities personalities-run personality-run mutants mutants-run \
         fuzz fuzz-build fuzz-short screenshots screenshots-run dist winkit winkit-check demo demo-run format clean
 
 all: native win
@@ -90,6 +90,21 @@ faults:
 
 faults-run: win
 	tools/faults/run-sweep $(WIN)
+
+# The scenarios and the fault sweep on the bench playing Windows 98 and
+# Windows 2000 (tools/bench/run-personality), on every road;
+# `make personality-run PERSONALITY=win98` plays one with the bench up.
+PERSONALITY ?= win98
+personalities:
+	@status=0; for arch in $$(bash -c '. tools/bench/bench-env; bench_arches'); do \
+	  VORN_ARCH=$$arch tools/bench/bench make personalities-run || status=1; done; exit $$status
+
+personalities-run: win
+	@status=0; for name in win98 win2000; do \
+	  tools/bench/run-personality $(WIN) $$name || status=1; done; exit $$status
+
+personality-run: win
+	tools/bench/run-personality $(WIN) $(PERSONALITY)
 
 # Deliberate faults in the code that keeps data safe, each of which its tests
 # must catch (tools/mutants).

@@ -62,8 +62,12 @@ TEST(ScenarioReader, TurnsAValidFileIntoMachineBytes) {
     Scenario scenario = ParseScenario(Utf8(Typical), "case.json");
     EXPECT_EQ(scenario.title, "typical");
     EXPECT_EQ(scenario.onlyOn->windows, "wine");
-    EXPECT_FALSE(SkipReason(scenario, "wine"));
-    EXPECT_EQ(*SkipReason(scenario, "windows"), "holds only on wine, this is windows: w");
+    EXPECT_FALSE(SkipReason(scenario, "wine", "9x"));
+    EXPECT_EQ(*SkipReason(scenario, "windows", "nt"), "holds only on wine, this is windows: w");
+    // A family is the one the program sees, whatever the engine.
+    scenario.onlyOn->windows = "9x";
+    EXPECT_FALSE(SkipReason(scenario, "wine", "9x"));
+    EXPECT_EQ(*SkipReason(scenario, "wine", "nt"), "holds only on 9x, this is nt: w");
     ASSERT_EQ(scenario.setup.registry.size(), 5u);
     EXPECT_EQ(scenario.setup.registry[0].data.bytes, std::string("C:\\ICQ\\\0", 8));
     EXPECT_EQ(scenario.setup.registry[1].data.type, static_cast<DWORD>(REG_DWORD));
@@ -244,7 +248,7 @@ TEST(ScenarioReader, RefusesBadValuesNamingTheField) {
         {u8R"({"title": "t", "expect": {"ini": [{"path": "C:\\w.ini", "section": "s", "key": "k", "same_as_before": true}]}})",
          "expect.ini[0]"},
         {u8R"({"title": "t", "only_on": "wine"})", "only_on\": expected an object"},
-        {u8R"({"title": "t", "only_on": {"windows": "nt", "why": "w"}})", "only_on.windows"},
+        {u8R"({"title": "t", "only_on": {"windows": "xp", "why": "w"}})", "only_on.windows"},
         {u8R"({"title": "t", "only_on": {"windows": "wine"}})", "only_on.why\": missing"},
         {u8R"({"title": "t", "only_on": {"windows": "wine", "why": ""}})", "only_on.why"},
         {u8R"({"title": "t", "only_on": {"windows": "wine", "why": "w", "xp": true}})",

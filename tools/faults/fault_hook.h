@@ -18,27 +18,24 @@
 // for each machine-changing function the program imports without a hook.
 //
 //   VORN_PERSONALITY=NAME
-// makes the twin play an older Windows where the bench's Wine, though set to
-// report that Windows' version, still behaves as a later one: `win98` or
-// `win2000` (kPersonalities). Each function the program imports that this
+// makes the twin play an older Windows (personality.h) where the bench's
+// Wine, though set to report that Windows' version, still behaves as a later
+// one: `win98` or `win2000`. Each function the program imports that this
 // Windows exports only as a stub fails as it does there, with
-// ERROR_CALL_NOT_IMPLEMENTED, takes no effect and is not counted. Without the
-// variable, or with `today`, nothing is played.
+// ERROR_CALL_NOT_IMPLEMENTED, takes no effect and is not counted; a function
+// it looks up that this Windows lacks is not found; on Windows 98 the system
+// folder and the registry's subkey-name lengths are 98's (fault_hook_win32.cpp
+// says what each play stands for). Each play is logged, "played ..." or
+// "refused ...", to LOG, or else to the file VORN_PERSONALITY_LOG names.
+// Without the variable, or with `today`, nothing is played.
 #pragma once
+
+#include "tools/faults/personality.h"
 
 namespace vorn::faults {
 
 inline constexpr char kSweepVariable[] = "VORN_FAULT_SWEEP";
-inline constexpr char kPersonalityVariable[] = "VORN_PERSONALITY";
 
-// The Windows a twin can play, and for each whether it is of the 95/98/ME
-// family, whose stubs the twin plays.
-struct PersonalityName {
-    const char* name;
-    bool nineX;
-};
-inline constexpr PersonalityName kPersonalities[] = {
-    {"today", false}, {"win98", true}, {"win2000", false}};
 // The exit code of a process the hook ended, as a crash or a kill would.
 inline constexpr unsigned kDiedExitCode = 86;
 

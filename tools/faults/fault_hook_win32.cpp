@@ -6,6 +6,7 @@
 // through addresses asked of the system, never through the patched table, so
 // they are neither counted nor faulted.
 #include "tools/faults/fault_hook.h"
+#include "tools/faults/hook_tables_win32.h"
 
 #include <windows.h>
 
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 
 namespace vorn::faults {
@@ -25,6 +27,7 @@ struct Settings {
     long number = 0;
     std::string log;
     const PersonalityName* personality = &kPersonalities[0];
+    std::string personalityLog; // where the plays go when `log` is empty
 };
 // Made before every other static object of the program (and the hooks
 // installed right after, below), so that no start-up code runs unhooked.
@@ -32,9 +35,10 @@ Settings g_settings __attribute__((init_priority(101)));
 long g_calls = 0;
 // Handles opened for writing, with their paths.
 std::map<HANDLE, std::string> g_written __attribute__((init_priority(101)));
+// The plays logged so far: each is logged once a process.
+std::set<std::string> g_plays __attribute__((init_priority(101)));
 
 // The real functions, filled at start-up.
-#define VORN_REAL(name) decltype(&::name) Real##name = nullptr
 VORN_REAL(CreateFileA);
 VORN_REAL(WriteFile);
 VORN_REAL(FlushFileBuffers);
@@ -56,19 +60,41 @@ VORN_REAL(RegDeleteValueA);
 VORN_REAL(RegCreateKeyExA);
 VORN_REAL(RegDeleteKeyA);
 VORN_REAL(CreateSemaphoreW);
-#undef VORN_REAL
+VORN_REAL(GetHandleInformation);
+VORN_REAL(TryEnterCriticalSection);
 
-void LogLine(const std::string& line) {
-    if (g_settings.log.empty()) return;
+void AppendLine(const std::string& path, const std::string& line) {
+    if (path.empty()) return;
     // Opened and closed per line: the line must be on disk even if the
     // process ends at the very next instruction.
-    HANDLE log = RealCreateFileA(g_settings.log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+    HANDLE log = RealCreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (log == INVALID_HANDLE_VALUE) return;
     const std::string text = line + "\n";
     DWORD done = 0;
     RealWriteFile(log, text.data(), static_cast<DWORD>(text.size()), &done, nullptr);
     RealCloseHandle(log);
+}
+
+void LogLine(const std::string& line) {
+    AppendLine(g_settings.log, line);
+}
+
+} // namespace
+
+const PersonalityName& Personality() {
+    return *g_settings.personality;
+}
+
+void LogPlay(const std::string& line) {
+    if (!g_plays.insert(line).second) return;
+    AppendLine(g_settings.log.empty() ? g_settings.personalityLog : g_settings.log, line);
+}
+
+namespace {
+
+bool Playing() {
+    return g_settings.personality->major != 0;
 }
 
 [[noreturn]] void Die() {
@@ -134,7 +160,7 @@ BOOL Failed(DWORD error) {
 // call fails at once and changes nothing.
 bool PlaysStub(const char* function) {
     if (!g_settings.personality->nineX) return false;
-    LogLine(std::string("played ") + function + ": a stub on " + g_settings.personality->name);
+    LogPlay(std::string("played ") + function + ": a stub on " + g_settings.personality->name);
     SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
     return true;
 }
@@ -308,15 +334,19 @@ HANDLE WINAPI HookCreateSemaphoreW(LPSECURITY_ATTRIBUTES sa, LONG initial, LONG 
     return RealCreateSemaphoreW(sa, initial, most, name);
 }
 
-struct Hook {
-    const char* module;
-    const char* name;
-    void** real;
-    void* hook;
-};
+// Imported by the posix threads runtime that the twins link (the shipped
+// programs link the win32 one, which needs neither).
+BOOL WINAPI HookGetHandleInformation(HANDLE handle, LPDWORD flags) {
+    if (PlaysStub("GetHandleInformation")) return FALSE;
+    return RealGetHandleInformation(handle, flags);
+}
 
-#define VORN_HOOK(module, name)                                                                    \
-    { module, #name, reinterpret_cast<void**>(&Real##name), reinterpret_cast<void*>(&Hook##name) }
+// 98 exports it, but it never enters.
+BOOL WINAPI HookTryEnterCriticalSection(LPCRITICAL_SECTION section) {
+    if (PlaysStub("TryEnterCriticalSection")) return FALSE;
+    return RealTryEnterCriticalSection(section);
+}
+
 const Hook kHooks[] = {
     VORN_HOOK("kernel32.dll", CreateFileA),
     VORN_HOOK("kernel32.dll", WriteFile),
@@ -339,8 +369,9 @@ const Hook kHooks[] = {
     VORN_HOOK("advapi32.dll", RegCreateKeyExA),
     VORN_HOOK("advapi32.dll", RegDeleteKeyA),
     VORN_HOOK("kernel32.dll", CreateSemaphoreW),
+    VORN_HOOK("kernel32.dll", GetHandleInformation),
+    VORN_HOOK("kernel32.dll", TryEnterCriticalSection),
 };
-#undef VORN_HOOK
 
 // Functions by which a program can change the machine. One the program
 // imports without a hook above is reported, and the sweep fails on it.
@@ -470,6 +501,8 @@ const char* const kMachineChanging[] = {
 const Hook* HookFor(const char* name) {
     for (const Hook& hook : kHooks)
         if (std::strcmp(hook.name, name) == 0) return &hook;
+    for (const Hook& hook : PersonalityHooks())
+        if (hook.hook && std::strcmp(hook.name, name) == 0) return &hook;
     return nullptr;
 }
 
@@ -480,11 +513,32 @@ bool ChangesTheMachine(const char* name) {
 }
 
 void ReadPersonality() {
-    char value[32] = {};
-    const DWORD length = GetEnvironmentVariableA(kPersonalityVariable, value, sizeof value);
+    char value[MAX_PATH] = {};
+    DWORD length = GetEnvironmentVariableA(kPersonalityVariable, value, sizeof value);
     if (length == 0 || length >= sizeof value) return;
-    for (const PersonalityName& personality : kPersonalities)
-        if (std::strcmp(personality.name, value) == 0) g_settings.personality = &personality;
+    if (const PersonalityName* personality = FindPersonality(value))
+        g_settings.personality = personality;
+    length = GetEnvironmentVariableA(kPersonalityLogVariable, value, sizeof value);
+    if (length != 0 && length < sizeof value) g_settings.personalityLog = value;
+}
+
+// The version is Wine's to report (tools/bench/personality sets it); a twin
+// that plays one Windows on a Wine that reports another says so.
+void CheckReportedVersion() {
+    if (!Playing()) return;
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version)) return;
+    const bool nineX = version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+    const PersonalityName& played = *g_settings.personality;
+    if (version.dwMajorVersion == played.major && version.dwMinorVersion == played.minor &&
+        nineX == played.nineX)
+        return;
+    LogPlay(std::string("refused the version: Wine reports ") +
+            std::to_string(version.dwMajorVersion) + "." + std::to_string(version.dwMinorVersion) +
+            (nineX ? " (9x)" : " (NT)") + ", not " + played.title + "'s " +
+            std::to_string(played.major) + "." + std::to_string(played.minor) +
+            ": set it with tools/bench/personality " + played.name);
 }
 
 void ReadSettings() {
@@ -542,13 +596,19 @@ struct Installer {
 Installer g_installer __attribute__((init_priority(101)));
 
 Installer::Installer() {
-    for (const Hook& hook : kHooks)
+    const auto findReal = [](const Hook& hook) {
         *hook.real =
             reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA(hook.module), hook.name));
+    };
+    for (const Hook& hook : kHooks)
+        findReal(hook);
+    for (const Hook& hook : PersonalityHooks())
+        findReal(hook);
     ReadSettings();
     ReadPersonality();
-    if (g_settings.mode == Mode::Off && g_settings.personality == &kPersonalities[0]) return;
+    if (g_settings.mode == Mode::Off && !Playing()) return;
     if (g_settings.mode != Mode::Off) LogLine("start");
+    CheckReportedVersion();
     PatchImports();
 }
 

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <stdexcept>
+
 namespace vorn::runner {
 namespace {
 
@@ -39,6 +41,48 @@ std::string ThisMachineKind() {
     return ntdll && GetProcAddress(ntdll, "wine_get_version") ? "wine" : "windows";
 }
 
+const faults::PersonalityName* PlayedPersonality() {
+    char name[64] = "";
+    const DWORD length = GetEnvironmentVariableA(faults::kPersonalityVariable, name, sizeof name);
+    if (length == 0) return nullptr;
+    const faults::PersonalityName* played =
+        length < sizeof name ? faults::FindPersonality(name) : nullptr;
+    if (!played)
+        throw std::runtime_error(
+            std::string(faults::kPersonalityVariable) +
+            " names no Windows the bench can play (tools/faults/personality.h)");
+    return played->major == 0 ? nullptr : played;
+}
+
+namespace {
+std::string FamilyOf(DWORD platform) {
+    return platform == VER_PLATFORM_WIN32_WINDOWS ? "9x" : "nt";
+}
+} // namespace
+
+std::optional<std::string> VersionMismatch(const faults::PersonalityName& played) {
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version)) return "GetVersionExA failed";
+    const std::string family = FamilyOf(version.dwPlatformId);
+    if (version.dwMajorVersion == played.major && version.dwMinorVersion == played.minor &&
+        family == (played.nineX ? "9x" : "nt"))
+        return std::nullopt;
+    return std::string(played.title) + " is played but this Windows reports " +
+           std::to_string(version.dwMajorVersion) + "." + std::to_string(version.dwMinorVersion) +
+           " (" + family + "), not " + std::to_string(played.major) + "." +
+           std::to_string(played.minor) + ": set the bench with tools/bench/personality " +
+           played.name;
+}
+
+std::string ThisWindowsFamily() {
+    if (const faults::PersonalityName* played = PlayedPersonality())
+        return played->nineX ? "9x" : "nt";
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    return GetVersionExA(&version) ? FamilyOf(version.dwPlatformId) : "nt";
+}
+
 std::string ThisWindowsFolder() {
     char folder[MAX_PATH] = "";
     UINT length = GetWindowsDirectoryA(folder, sizeof folder);
@@ -48,10 +92,13 @@ std::string ThisWindowsFolder() {
     return path.empty() ? kScenarioWindowsFolder : path;
 }
 
-std::optional<std::string> SkipReason(const Scenario& scenario, const std::string& machineKind) {
-    if (!scenario.onlyOn || scenario.onlyOn->windows == machineKind) return std::nullopt;
-    return "holds only on " + scenario.onlyOn->windows + ", this is " + machineKind + ": " +
-           scenario.onlyOn->why;
+std::optional<std::string> SkipReason(const Scenario& scenario, const std::string& machineKind,
+                                      const std::string& family) {
+    if (!scenario.onlyOn) return std::nullopt;
+    const std::string& wanted = scenario.onlyOn->windows;
+    const std::string& here = wanted == "9x" || wanted == "nt" ? family : machineKind;
+    if (wanted == here) return std::nullopt;
+    return "holds only on " + wanted + ", this is " + here + ": " + scenario.onlyOn->why;
 }
 
 void AdaptToWindowsFolder(Scenario& scenario, const std::string& folder) {

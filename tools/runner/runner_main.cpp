@@ -10,7 +10,14 @@
 // UTF-8). Exit code 0 when none failed, 1 when any failed, 2 when the run
 // could not begin (usage, missing files). --negative-controls takes folders
 // of scenarios that must each fail as their expected.tsv says.
+//
+// With VORN_PERSONALITY naming an older Windows (tools/bench/personality),
+// --vorn names the twins (tools/faults), which play it: the runner first
+// holds the version this Windows reports to the one played, and before the
+// counts says what the twins played; when they played nothing, the programs
+// run were not the twins, and that counts as one failure.
 #include "tools/runner/machine_kind.h"
+#include "tools/runner/play_log.h"
 #include "tools/runner/scenario_set.h"
 
 #include "tools/robot/text_codec.h"
@@ -21,6 +28,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <memory>
+#include <optional>
+#include <stdexcept>
 
 using namespace vorn::runner;
 namespace robot = vorn::robot;
@@ -88,6 +98,39 @@ int main(int argc, char** argv) {
         return Usage();
     options.summary = !summaryPath.empty();
 
+    const vorn::faults::PersonalityName* played = nullptr;
+    try {
+        played = PlayedPersonality();
+    } catch (const std::runtime_error& error) {
+        std::fprintf(stderr, "runner: %s\n", error.what());
+        return 2;
+    }
+    std::unique_ptr<PlayLog> plays;
+    if (played) {
+        if (std::optional<std::string> mismatch = VersionMismatch(*played)) {
+            std::fprintf(stderr, "runner: %s\n", mismatch->c_str());
+            return 2;
+        }
+        plays = std::make_unique<PlayLog>(options.layout.benchDir + "\\personality.log");
+        Print(std::string("runner: ") + played->title + " played: this Windows reports " +
+              std::to_string(played->major) + "." + std::to_string(played->minor) + " of the " +
+              (played->nineX ? "9x" : "NT") + " family\n");
+    }
+    options.family = ThisWindowsFamily();
+    // What the twins played, before the closing counts; nothing played at all
+    // means they were not the twins.
+    const auto sayPlays = [&](Tally& tally) {
+        if (!played) return;
+        const std::vector<std::string> report = plays->Report(*played);
+        for (const std::string& line : report)
+            Print(line + "\n");
+        if (report.empty() && tally.passed + tally.failed > 0) {
+            Print(std::string("FAILED ") + played->title + " played: no program played it (the " +
+                  "programs must be the twins, tools/faults/twins)\n");
+            ++tally.failed;
+        }
+    };
+
     std::vector<std::string> needed;
     for (const std::string& program : PackagePrograms())
         needed.push_back(ProgramSource(options.layout, program));
@@ -112,6 +155,7 @@ int main(int argc, char** argv) {
             }
             tally += CheckNegativeControls(folder, options, Print);
         }
+        sayPlays(tally);
         Print(tally.Counts() + "\n");
         return tally.failed ? 1 : 0;
     }
@@ -161,6 +205,7 @@ int main(int argc, char** argv) {
     }
     Tally tally = RunScenarioFiles(files, options, Print,
                                    options.summary ? Summarize(summarize) : Summarize());
+    sayPlays(tally);
     Print(tally.Counts() + "\n");
     return tally.failed ? 1 : 0;
 }

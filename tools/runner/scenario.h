@@ -132,7 +132,8 @@ struct ProgramRun {
 };
 
 // "only_on": the one kind of Windows a scenario can hold on, and why (UTF-8).
-// Elsewhere the runner skips it and prints the reason.
+// Elsewhere the runner skips it and prints the reason. The kind is the engine
+// (wine, windows) or the family the program sees (9x, nt).
 struct OnlyOn {
     std::string windows; // a name of MachineKinds()
     std::string why;
@@ -153,7 +154,8 @@ struct Scenario {
 const std::vector<std::string>& PackagePrograms();
 // The distributed files the program folder holds besides the programs.
 const std::vector<std::string>& DistributedFiles();
-// The kinds of Windows "only_on" names: "wine" and "windows" (Windows itself).
+// The kinds of Windows "only_on" names: "wine" and "windows" (Windows
+// itself), then the families "9x" (95, 98, ME) and "nt".
 const std::vector<std::string>& MachineKinds();
 // A program's application title: its file name up to the first ".", every
 // character but the first lowered ("UNVORN.EXE" gives "Unvorn").

@@ -169,9 +169,13 @@ OnlyOn ReadOnlyOn(const Field& field) {
     Field windows = object.Need("windows");
     onlyOn.windows = windows.Utf8();
     const std::vector<std::string>& kinds = MachineKinds();
-    if (std::find(kinds.begin(), kinds.end(), onlyOn.windows) == kinds.end())
+    if (std::find(kinds.begin(), kinds.end(), onlyOn.windows) == kinds.end()) {
+        std::string known;
+        for (const std::string& kind : kinds)
+            known += (known.empty() ? "" : ", ") + kind;
         windows.Fail("unknown kind of Windows " + robot::Quoted(onlyOn.windows) +
-                     " (known: wine, windows)");
+                     " (known: " + known + ")");
+    }
     Field why = object.Need("why");
     onlyOn.why = why.Utf8();
     if (onlyOn.why.empty()) why.Fail("say why the scenario holds only there");
@@ -200,7 +204,7 @@ const std::vector<std::string>& PackagePrograms() {
 }
 
 const std::vector<std::string>& MachineKinds() {
-    static const std::vector<std::string> kinds = {"wine", "windows"};
+    static const std::vector<std::string> kinds = {"wine", "windows", "9x", "nt"};
     return kinds;
 }
 

@@ -19,7 +19,9 @@ struct RunOptions {
     bool shotsFolderPerScenario = false;
     bool summary = false;
     bool interactive = false;         // a person answers; nothing is checked
-    std::string machineKind = "wine"; // for "only_on": a name of MachineKinds()
+    std::string machineKind = "wine"; // for "only_on": "wine" or "windows"
+    // For "only_on": "9x" or "nt"; empty: ThisWindowsFamily() (machine_kind.h).
+    std::string family;
 };
 
 struct ScenarioOutcome {

@@ -29,7 +29,8 @@ Verdict RunOne(const std::string& file, const RunOptions& options, const Summari
         return {Verdict::Kind::Failed,
                 "FAILED " + shown + ": " + WithoutFilePrefix(error.what(), shown)};
     }
-    if (auto reason = SkipReason(scenario, options.machineKind))
+    if (auto reason = SkipReason(scenario, options.machineKind,
+                                 options.family.empty() ? ThisWindowsFamily() : options.family))
         return {Verdict::Kind::Skipped, "skipped " + scenario.title + ": " + *reason};
     AdaptToWindowsFolder(scenario, options.layout.windowsDir);
     ScenarioOutcome outcome;
