@@ -142,8 +142,11 @@ winkit:
 
 # The kit on a Wine prefix of its own, against SUITES_LOG: the output of the
 # bench's own test-windows run of the same build (tools/bench/bench test).
+# WINKIT_WINDOWS=win98 sets the prefix to play Windows 98 and runs the kit
+# once there (tools/bench/test/winkit --once).
 winkit-check: winkit
-	tools/bench/test/winkit $(WINKIT_ARCH) $(WINKIT) $(SUITES_LOG)
+	tools/bench/test/winkit $(if $(WINKIT_WINDOWS),--windows $(WINKIT_WINDOWS) --once) \
+	  $(WINKIT_ARCH) $(WINKIT) $(SUITES_LOG)
 
 demo:
 	tools/bench/bench demo
