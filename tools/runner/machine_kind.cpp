@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+
 #include <stdexcept>
 
 namespace vorn::runner {
@@ -42,11 +44,12 @@ std::string ThisMachineKind() {
 }
 
 const faults::PersonalityName* PlayedPersonality() {
-    char name[64] = "";
-    const DWORD length = GetEnvironmentVariableA(faults::kPersonalityVariable, name, sizeof name);
-    if (length == 0) return nullptr;
-    const faults::PersonalityName* played =
-        length < sizeof name ? faults::FindPersonality(name) : nullptr;
+    // The C runtime's copy of the environment, which it takes from Windows at
+    // start: its getenv is in every msvcrt.dll, where GetEnvironmentVariableA
+    // is documented from XP on only (tools/imports).
+    const char* name = std::getenv(faults::kPersonalityVariable);
+    if (!name || !*name) return nullptr;
+    const faults::PersonalityName* played = faults::FindPersonality(name);
     if (!played)
         throw std::runtime_error(
             std::string(faults::kPersonalityVariable) +

@@ -4,6 +4,7 @@
 #include "tools/runner/file_access.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <utility>
 
 namespace vorn::runner {
@@ -11,7 +12,11 @@ namespace vorn::runner {
 PlayLog::PlayLog(std::string path) : path_(std::move(path)) {
     MakeFolders(path_.substr(0, path_.rfind('\\')));
     RemovePath(path_);
-    SetEnvironmentVariableA(faults::kPersonalityLogVariable, path_.c_str());
+    // The C runtime passes the setting on to Windows' own environment, which
+    // the programs the runner starts inherit; SetEnvironmentVariableA is
+    // documented from XP on only (tools/imports).
+    setting_ = std::string(faults::kPersonalityLogVariable) + "=" + path_;
+    _putenv(setting_.c_str());
 }
 
 std::vector<std::string> PlayLog::Report(const faults::PersonalityName& played) const {

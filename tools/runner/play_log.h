@@ -23,6 +23,7 @@ class PlayLog {
 
   private:
     std::string path_;
+    std::string setting_; // NAME=PATH, kept while the log is named
 };
 
 } // namespace vorn::runner
