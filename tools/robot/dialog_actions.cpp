@@ -49,6 +49,32 @@ bool IsGoneOrHidden(const Program& program, HWND dialog) {
     return program.HasEnded() || !IsWindow(dialog) || !IsWindowVisible(dialog);
 }
 
+// The dialog's window that has the focus in its thread, or null.
+HWND FocusInDialog(const Dialog& dialog) {
+    HWND focus = ThreadFocus(dialog.threadId);
+    return focus && (focus == dialog.window || IsChild(dialog.window, focus)) ? focus : nullptr;
+}
+
+// Where a typed key goes: the window that has the focus in the dialog, read
+// when the key is sent (the previous key has been handled by then). While
+// another program is in front (the editor that the run opens comes up when
+// it likes), the dialog's thread has no focus at all, and a key sent to the
+// dialog window itself would start from no control: the dialog is brought to
+// the front first, as a person clicks it before typing, and its activation
+// puts the focus back where it was.
+HWND KeyTarget(const Program& program, const Dialog& dialog) {
+    for (int attempt = 0; attempt < kActivateAttempts; ++attempt) {
+        if (HWND focus = FocusInDialog(dialog)) return focus;
+        if (IsGoneOrHidden(program, dialog.window)) return dialog.window;
+        SetForegroundWindow(dialog.window);
+        WaitUntilHandled(program, dialog.window);
+    }
+    if (HWND focus = FocusInDialog(dialog)) return focus;
+    throw RobotError("the dialog does not take the focus to be typed into");
+}
+
+} // namespace
+
 // Waits until the dialog's thread has handled every message posted to it so
 // far, and every message that those posted in turn (the WM_CHAR that
 // TranslateMessage makes of a WM_KEYDOWN, say), so that the next key is sent
@@ -82,32 +108,6 @@ void WaitUntilHandled(const Program& program, HWND dialog) {
         Sleep(kHandlePollMs);
     }
 }
-
-// The dialog's window that has the focus in its thread, or null.
-HWND FocusInDialog(const Dialog& dialog) {
-    HWND focus = ThreadFocus(dialog.threadId);
-    return focus && (focus == dialog.window || IsChild(dialog.window, focus)) ? focus : nullptr;
-}
-
-// Where a typed key goes: the window that has the focus in the dialog, read
-// when the key is sent (the previous key has been handled by then). While
-// another program is in front (the editor that the run opens comes up when
-// it likes), the dialog's thread has no focus at all, and a key sent to the
-// dialog window itself would start from no control: the dialog is brought to
-// the front first, as a person clicks it before typing, and its activation
-// puts the focus back where it was.
-HWND KeyTarget(const Program& program, const Dialog& dialog) {
-    for (int attempt = 0; attempt < kActivateAttempts; ++attempt) {
-        if (HWND focus = FocusInDialog(dialog)) return focus;
-        if (IsGoneOrHidden(program, dialog.window)) return dialog.window;
-        SetForegroundWindow(dialog.window);
-        WaitUntilHandled(program, dialog.window);
-    }
-    if (HWND focus = FocusInDialog(dialog)) return focus;
-    throw RobotError("the dialog does not take the focus to be typed into");
-}
-
-} // namespace
 
 void Perform(const Program& program, const Dialog& dialog, const Action& action) {
     switch (action.kind) {

@@ -134,6 +134,11 @@ void TypeIntoEdit(const Dialog& dialog, const std::string& text);
 bool WaitUntilClosed(const Program& program, HWND dialog, DWORD timeoutMs,
                      const std::function<void()>& onPoll = {});
 
+// Waits until the dialog's thread has handled everything posted to it so far
+// and painted (tools/robot/dialog_actions.cpp says how); at once when the
+// dialog or the program is gone. Throws RobotError after 10 s.
+void WaitUntilHandled(const Program& program, HWND dialog);
+
 // Lets the dialog's thread handle what was posted to it: waits until the
 // program is idle again and a short while more.
 void Settle(const Program& program);
